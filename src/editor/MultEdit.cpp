@@ -1,0 +1,326 @@
+#include "editor/MultEdit.h"
+
+#include "editor/core/EditorError.h"
+#include "platform/Dialogs.h"
+
+#include <QFileInfo>
+#include <QGuiApplication>
+
+namespace {
+
+bool IsUntitled(const QString &name)
+{
+    return name.startsWith(QLatin1Char('<'));
+}
+
+// The busy cursor for the length of an operation, also when it throws.
+class TBusyCursor
+{
+public:
+    TBusyCursor() { QGuiApplication::setOverrideCursor(Qt::WaitCursor); }
+    ~TBusyCursor() { QGuiApplication::restoreOverrideCursor(); }
+    TBusyCursor(const TBusyCursor &) = delete;
+    TBusyCursor &operator=(const TBusyCursor &) = delete;
+};
+
+QString ShortName(const QString &fullName)
+{
+    return fullName.mid(fullName.lastIndexOf(QLatin1Char('/')) + 1);
+}
+
+} // namespace
+
+TMultiEditor::TMultiEditor(QWidget *owner) : TMultiPanel(owner)
+{
+    SetFilter(QStringLiteral("Textdateien (*.TXT)|*.TXT|Alle Dateien(*.*)|*.*"));
+    SetLoadTitle(QStringLiteral("Lade Textdatei..."));
+    SetDefaultExt(QStringLiteral("TXT"));
+}
+
+QString TMultiEditor::CleanFileName(const QString &name)
+{
+    QString cleaned = name;
+    int first = 0;
+    while (first < cleaned.size() && (cleaned.at(first) == QLatin1Char(' ') || cleaned.at(first) == QLatin1Char('"')))
+        ++first;
+    cleaned.remove(0, first);
+    if (cleaned.endsWith(QLatin1Char('"')))
+        cleaned.chop(1);
+    return cleaned;
+}
+
+TXMemo *TMultiEditor::ControlAt(int index) const
+{
+    if (index < 0 || index >= m_controlList.Count())
+        return nullptr;
+    return m_controlList.Control(index);
+}
+
+void TMultiEditor::OpenFile(const QString &name)
+{
+    const TBusyCursor busy;
+    const QString fullName = CleanFileName(name);
+    if (fullName.isEmpty())
+        return; // only malformed input (an argument of quotes) gets here
+    const QString shortName = ShortName(fullName);
+
+    TXMemo *current = CurrentControl();
+    const bool reuse = current && current->TextLength() == 0 && IsUntitled(current->Hint()) && !IsUntitled(fullName);
+    TXMemo *control = reuse ? current : NewTab(fullName, shortName);
+
+    if (!IsUntitled(fullName)) {
+        try {
+            LoadTextFile(control, fullName);
+            control->SetLoadFailed(false);
+        } catch (const TEditorError &) {
+            // Loading errors are not reported; the tab keeps what it holds.
+            // Saving over a file that exists but could not be read asks first.
+            control->SetLoadFailed(QFileInfo::exists(fullName));
+        }
+    }
+
+    if (reuse) {
+        const int index = m_controlList.IndexOfControl(control);
+        m_tabRow->setTabText(m_tabRow->currentIndex(), shortName);
+        Page(FileIndex())->SetName(shortName);
+        m_tabRow->setToolTip(fullName);
+        control->SetHint(fullName);
+        control->SetModified(false);
+        if (index >= 0)
+            m_controlList.SetName(index, fullName);
+        emit OnActualize(nullptr);
+        return;
+    }
+    Configure(control, fullName);
+    m_controlList.Add(fullName, control);
+    emit OnActualize(nullptr);
+}
+
+TXMemo *TMultiEditor::NewTab(const QString &fullName, const QString &shortName)
+{
+    auto *control = new TXMemo(this);
+    control->hide();
+    ShowPageArea(true);
+    if (m_tabRow->count() == PageCount())
+        AppendPage(shortName);
+    else
+        Page(0)->SetName(shortName);
+    SyncTabCaptions();
+    const int last = m_tabRow->count() - 1;
+    if (m_tabRow->currentIndex() != last) {
+        m_tabRow->RequestIndex(last);
+    } else {
+        bool allow = true;
+        TabSetChange(m_tabRow, last, allow);
+    }
+    m_tabRow->setToolTip(fullName);
+    for (int i = 0; i < PageCount(); ++i) {
+        TPage *page = Page(i);
+        // Two files of one name from different folders: the new control
+        // goes to the page that has none yet.
+        if (page->Name() == shortName && !page->Control()) {
+            page->SetControl(control);
+            break;
+        }
+    }
+    control->SetPlainText(m_plainText);
+    SetFileIndex(m_tabRow->currentIndex());
+    return control;
+}
+
+void TMultiEditor::Configure(TXMemo *control, const QString &fullName)
+{
+    control->SetHideSelection(false);
+    control->SetWantTabs(m_wantTabs);
+    control->SetWantReturns(m_wantReturns);
+    control->SetWordWrap(m_wordWrap);
+    control->SetScrollBars(m_scrollBars);
+    control->SetHelpContext(HelpContext());
+    control->FollowFont(EditorFont());
+    BindEvents(control);
+    control->SetHint(fullName);
+    control->SetModified(false);
+    if (control->CanFocus())
+        control->setFocus();
+}
+
+void TMultiEditor::BindEvents(TXMemo *control)
+{
+    connect(control, &TXMemo::Enter, this, [this](TXMemo *sender) {
+        emit OnEnter(this);
+        emit OnActualize(sender);
+    });
+    connect(control, &TXMemo::Exit, this, [this](TXMemo *) { emit OnExit(this); });
+    connect(control, &TXMemo::KeyDown, this,
+            [this](TXMemo *, int &key, Qt::KeyboardModifiers shift) { emit OnKeyDown(this, key, shift); });
+    connect(control, &TXMemo::KeyPress, this, [this](TXMemo *, char &key) { emit OnKeyPress(this, key); });
+    connect(control, &TXMemo::KeyUp, this, [this](TXMemo *sender, int &key, Qt::KeyboardModifiers shift) {
+        emit OnKeyUp(this, key, shift);
+        emit OnActualize(sender);
+    });
+    connect(control, &TXMemo::MouseDown, this, [this](TXMemo *, QMouseEvent *e) { emit OnMouseDown(this, e); });
+    connect(control, &TXMemo::MouseMove, this, [this](TXMemo *, QMouseEvent *e) { emit OnMouseMove(this, e); });
+    connect(control, &TXMemo::MouseUp, this, [this](TXMemo *sender, QMouseEvent *e) {
+        emit OnMouseUp(this, e);
+        emit OnActualize(sender);
+    });
+    connect(control, &TXMemo::Change, this, [this](TXMemo *sender) {
+        emit OnChange(this);
+        emit OnActualize(sender);
+    });
+    connect(control, &TXMemo::SelectionChange, this, [this](TXMemo *sender) {
+        emit OnSelectionChange(this);
+        emit OnActualize(sender);
+    });
+    connect(control, &TXMemo::DragDrop, this, [this](TXMemo *, QDropEvent *e) { emit OnDragDrop(this, e); });
+    connect(control, &TXMemo::DragOver, this, [this](TXMemo *, QDragMoveEvent *e) { emit OnDragOver(this, e); });
+    connect(control, &TXMemo::EndDrag, this, [this](TXMemo *) { emit OnEndDrag(this); });
+    connect(control, &TXMemo::StartDrag, this, [this](TXMemo *) { emit OnStartDrag(this); });
+}
+
+void TMultiEditor::SaveFileAt(int index)
+{
+    TXMemo *control = ControlAt(index);
+    if (!control)
+        return;
+    const QString name = m_controlList.Name(index);
+    if (control->LoadFailed() && QFileInfo(name).isFile()) {
+        const QString question =
+            QStringLiteral("Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(name);
+        if (!dialogs::AskYesNo(this, QStringLiteral("Warnung"), question, dialogs::TKind::Warning))
+            throw TAbort();
+    }
+    SaveTextFile(control, name);
+    control->SetModified(false);
+    control->SetLoadFailed(false);
+}
+
+void TMultiEditor::SaveFileAs(int index, const QString &name)
+{
+    TXMemo *control = ControlAt(index);
+    if (!control)
+        return;
+    SaveTextFile(control, name);
+    control->SetModified(false);
+    control->SetLoadFailed(false);
+}
+
+void TMultiEditor::PrintFile(int)
+{
+    // Printing arrives with the print channel.
+}
+
+void TMultiEditor::SearchNext()
+{
+    // Searching arrives with the find and replace dialogs.
+}
+
+void TMultiEditor::CloseFileClick(QObject *sender)
+{
+    if (!PageAreaShown() || m_tabRow->currentIndex() < 0)
+        return;
+    TXMemo *control = CurrentControl();
+    if (control && control->Modified()) {
+        const dialogs::TAnswer answer =
+            dialogs::AskYesNoCancel(this, QStringLiteral("Warnung"),
+                                    QStringLiteral("Datei wurde geändert !\rVor dem Schließen sichern ?"),
+                                    dialogs::TKind::Warning);
+        if (answer == dialogs::TAnswer::Cancel)
+            return;
+        if (answer == dialogs::TAnswer::Yes) {
+            SaveFileClick(sender);
+            // A cancelled save-as dialog saved nothing: closing now would
+            // throw the text away.
+            if (control->Modified())
+                return;
+        }
+    }
+    ClosePage(m_tabRow->currentIndex());
+}
+
+void TMultiEditor::Undo()
+{
+    if (TXMemo *control = CurrentControl())
+        control->Undo();
+}
+
+void TMultiEditor::UndoClick(QObject *)
+{
+    Undo();
+}
+
+void TMultiEditor::CutClick(QObject *sender)
+{
+    emit OnCutClick(sender);
+    if (TXMemo *control = CurrentControl())
+        control->CutToClipboard();
+}
+
+void TMultiEditor::CopyClick(QObject *sender)
+{
+    emit OnCopyClick(sender);
+    if (TXMemo *control = CurrentControl())
+        control->CopyToClipboard();
+}
+
+void TMultiEditor::InsertClick(QObject *sender)
+{
+    emit OnInsertClick(sender);
+    if (TXMemo *control = CurrentControl())
+        PastePlainText(control);
+}
+
+void TMultiEditor::DeleteClick(QObject *sender)
+{
+    emit OnDeleteClick(sender);
+    if (TXMemo *control = CurrentControl())
+        control->ClearSelection();
+}
+
+void TMultiEditor::SetHideSelection(bool on)
+{
+    m_hideSelection = on;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetHideSelection(on);
+}
+
+void TMultiEditor::SetWantReturns(bool on)
+{
+    m_wantReturns = on;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetWantReturns(on);
+}
+
+void TMultiEditor::SetWantTabs(bool on)
+{
+    m_wantTabs = on;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetWantTabs(on);
+}
+
+void TMultiEditor::SetWordWrap(bool on)
+{
+    m_wordWrap = on;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetWordWrap(on);
+}
+
+void TMultiEditor::SetScrollBars(TScrollStyle style)
+{
+    m_scrollBars = style;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetScrollBars(style);
+}
+
+void TMultiEditor::SetPlainText(bool on)
+{
+    m_plainText = on;
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->SetPlainText(on);
+}
+
+void TMultiEditor::EditorFontChanged()
+{
+    for (int i = 0; i < m_controlList.Count(); ++i)
+        m_controlList.Control(i)->FollowFont(EditorFont());
+}

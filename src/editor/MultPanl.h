@@ -1,0 +1,236 @@
+#pragma once
+// The visible frame of the multi-file editor: button bar on top, tab row at
+// the bottom, one page per open file between them.
+#include <QFont>
+#include <QFrame>
+#include <QString>
+#include <QStringList>
+#include <QTabBar>
+#include <QVector>
+
+class QMenu;
+class QStackedWidget;
+class QToolButton;
+class TXMemo;
+
+enum TBtnType {
+    btNewFile, btOpenFile, btSaveFile, btSaveAsFile, btPrint, btCloseFile, btCopyText, btCutText,
+    btPasteText, btSearch, btSearchAgain, btReplace, btGotoLine, btUndo, btFont
+};
+constexpr int kBtnTypeCount = 15;
+// Bit n = button n.
+using TBtnTypes = quint16;
+constexpr TBtnTypes kAllBtnTypes = 0x7FFF;
+
+struct TBtnInfo
+{
+    const char *resource;
+    const char *hint;
+    bool separatorBefore;
+};
+const TBtnInfo &BtnInfo(TBtnType type);
+
+// The list of open files: entry i = full name of the file on tab i, with its
+// text control attached.
+class TControlList
+{
+public:
+    int Count() const { return m_entries.size(); }
+    QString Name(int i) const { return m_entries.at(i).name; }
+    TXMemo *Control(int i) const { return m_entries.at(i).control; }
+    void SetName(int i, const QString &name) { m_entries[i].name = name; }
+    void Add(const QString &name, TXMemo *control) { m_entries.append({name, control}); }
+    void Delete(int i) { m_entries.remove(i); }
+    int IndexOfControl(const TXMemo *control) const;
+    QStringList Names() const;
+
+private:
+    struct Entry
+    {
+        QString name;
+        TXMemo *control;
+    };
+    QVector<Entry> m_entries;
+};
+
+// A tab row whose change the owner can refuse before it happens.
+class TTabRow : public QTabBar
+{
+    Q_OBJECT
+public:
+    explicit TTabRow(QWidget *parent);
+    // Asks through Changing(); changes the current tab only when allowed.
+    void RequestIndex(int index);
+
+signals:
+    void Changing(int newIndex, bool &allow);
+
+protected:
+    void mousePressEvent(QMouseEvent *event) override;
+    void wheelEvent(QWheelEvent *event) override;
+};
+
+// A page of the page area, named after its file.
+class TPage : public QWidget
+{
+    Q_OBJECT
+public:
+    explicit TPage(const QString &name, QWidget *parent = nullptr);
+    QString Name() const { return m_name; }
+    void SetName(const QString &name) { m_name = name; }
+    TXMemo *Control() const { return m_control; }
+    void SetControl(TXMemo *control);
+
+private:
+    QString m_name;
+    TXMemo *m_control = nullptr;
+};
+
+class TMultiPanel : public QFrame
+{
+    Q_OBJECT
+
+public:
+    explicit TMultiPanel(QWidget *owner = nullptr);
+    ~TMultiPanel() override;
+
+    // Operations on a file's text; the editor component fills them in.
+    virtual void SearchNext() = 0;
+    virtual void SaveFileAt(int index) = 0;
+    virtual void Undo() = 0;
+    virtual void ChooseFont();
+    virtual void OpenFile(const QString &name) = 0;
+    virtual void SaveFileAs(int index, const QString &name) = 0;
+    virtual void PrintFile(int index) = 0;
+
+    // Commands of the bar, the context menu and the main menu; each fires
+    // its event first.
+    virtual void NewFileClick(QObject *sender);
+    virtual void OpenFileClick(QObject *sender);
+    virtual void SaveFileClick(QObject *sender);
+    virtual void SaveAsFileClick(QObject *sender);
+    virtual void PrintFileClick(QObject *sender);
+    virtual void CloseFileClick(QObject *sender);
+    virtual void UndoClick(QObject *sender);
+    virtual void CutClick(QObject *sender);
+    virtual void CopyClick(QObject *sender);
+    virtual void InsertClick(QObject *sender);
+    virtual void DeleteClick(QObject *sender);
+    virtual void FindClick(QObject *sender);
+    virtual void FindAgainClick(QObject *sender);
+    virtual void ReplaceClick(QObject *sender);
+    virtual void GotoClick(QObject *sender);
+    virtual void FontClick(QObject *sender);
+
+    TXMemo *CurrentControl() const;
+    void ClosePage(int index);
+    int FileCount() const;
+    int FileIndex() const;
+    void SetFileIndex(int index);
+    void SelectFile(int index);
+    QStringList TabNames() const;
+    const TControlList &ControlList() const { return m_controlList; }
+
+    TBtnTypes BtnTypes() const { return m_btnTypes; }
+    void SetBtnTypes(TBtnTypes types);
+    bool ShowPanel() const;
+    void SetShowPanel(bool show);
+    QString Filter() const { return m_filter; }
+    void SetFilter(const QString &filter) { m_filter = filter; }
+    int FilterIndex() const { return m_filterIndex; }
+    void SetFilterIndex(int index) { m_filterIndex = index; }
+    QString InitialDir() const { return m_initialDir; }
+    void SetInitialDir(const QString &dir);
+    QString LoadTitle() const { return m_loadTitle; }
+    void SetLoadTitle(const QString &title) { m_loadTitle = title; }
+    QString DefaultExt() const { return m_defaultExt; }
+    void SetDefaultExt(const QString &ext) { m_defaultExt = ext.left(3); }
+    int HelpContext() const { return m_helpContext; }
+    void SetHelpContext(int context);
+    bool DragAccept() const { return m_dragAccept; }
+    void SetDragAccept(bool accept);
+    // The font text controls follow until they are given one of their own.
+    QFont EditorFont() const { return m_editorFont; }
+    void SetEditorFont(const QFont &font);
+
+    bool PrintSelectionOnly = false;
+    qint32 LeftMargin = 0;
+    qint32 TopMargin = 0;
+    qint32 RightMargin = 0;
+    qint32 BottomMargin = 0;
+
+    // Search state of the last find or replace request.
+    QString FindText;
+    QString ReplaceText;
+    quint16 FindOptions = 0;
+    bool DialogUsed = false;
+
+    // Shared by every panel of the run: presets the open dialog's name field.
+    static QString LastOpenPattern;
+
+    // The bar buttons in bar order (for the window and for tests).
+    QList<QToolButton *> Buttons() const { return m_buttons; }
+    QMenu *ContextMenu() const { return m_contextMenu; }
+    TTabRow *TabRow() const { return m_tabRow; }
+    bool PageAreaShown() const;
+
+signals:
+    void OnNewFileClick(QObject *sender);
+    void OnOpenFileClick(QObject *sender);
+    void OnSaveFileClick(QObject *sender);
+    void OnSaveAsFileClick(QObject *sender);
+    void OnPrintFileClick(QObject *sender);
+    void OnCloseFileClick(QObject *sender);
+    void OnCopyClick(QObject *sender);
+    void OnCutClick(QObject *sender);
+    void OnInsertClick(QObject *sender);
+    void OnDeleteClick(QObject *sender);
+    void OnFindClick(QObject *sender);
+    void OnFindAgainClick(QObject *sender);
+    void OnReplaceClick(QObject *sender);
+    void OnGotoClick(QObject *sender);
+    void OnUndoClick(QObject *sender);
+    void OnFontClick(QObject *sender);
+    void OnTabChange(QObject *sender, int newIndex, bool &allow);
+    void OnActualize(QObject *sender);
+
+protected:
+    void TabSetChange(QObject *sender, int newIndex, bool &allow);
+    // The panel's font changed: controls without a font of their own follow.
+    virtual void EditorFontChanged() {}
+    QString NextUntitledName();
+    int UntitledCounter() const { return m_untitledCounter; }
+    TPage *Page(int index) const;
+    int PageCount() const;
+    TPage *AppendPage(const QString &name);
+    void ShowPageArea(bool show);
+    void SyncTabCaptions();
+
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+    TControlList m_controlList;
+    TTabRow *m_tabRow = nullptr;
+    QStackedWidget *m_pageArea = nullptr;
+
+private:
+    void BuildBar();
+    void RunButton(TBtnType type, QObject *sender);
+
+    int m_barHeight = 32;
+    QFrame *m_bar = nullptr;
+    QMenu *m_contextMenu = nullptr;
+    QList<QToolButton *> m_buttons;
+    TBtnTypes m_btnTypes = kAllBtnTypes;
+    int m_untitledCounter = 0;
+    QString m_filter;
+    int m_filterIndex = 1;
+    QString m_initialDir;
+    QString m_loadTitle;
+    QString m_defaultExt;
+    int m_helpContext = 0;
+    bool m_dragAccept = false;
+    QFont m_editorFont;
+};

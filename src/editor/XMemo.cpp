@@ -1,0 +1,667 @@
+#include "editor/XMemo.h"
+
+#include "editor/XMemoAccessible.h"
+#include "editor/core/EditorError.h"
+#include "editor/core/RtfText.h"
+#include "platform/DisplayFont.h"
+#include "platform/core/Cp1252.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFile>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QUrl>
+#include <vector>
+
+namespace {
+
+constexpr qint64 kReadChunk = 4 << 20;
+
+bool HasLocalFiles(const QMimeData *mime)
+{
+    if (!mime || !mime->hasUrls())
+        return false;
+    for (const QUrl &url : mime->urls()) {
+        if (url.isLocalFile())
+            return true;
+    }
+    return false;
+}
+
+int EolMode(textfile::TEol eol)
+{
+    switch (eol) {
+    case textfile::TEol::Lf: return QsciScintillaBase::SC_EOL_LF;
+    case textfile::TEol::Cr: return QsciScintillaBase::SC_EOL_CR;
+    case textfile::TEol::Crlf: break;
+    }
+    return QsciScintillaBase::SC_EOL_CRLF;
+}
+
+} // namespace
+
+TXMemo::TXMemo(QWidget *owner) : QsciScintillaBase(owner)
+{
+    TXMemoAccessible::Install();
+    m_font = font();
+    ConfigureView();
+    ConfigureDocument();
+    connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
+            [this](int position, int type, const char *, int, int, int, int, int, int, int) {
+                OnModified(position, type);
+            });
+    connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &TXMemo::OnUpdateUi);
+}
+
+TXMemo::~TXMemo() = default;
+
+void TXMemo::ConfigureView()
+{
+    for (unsigned long margin = 0; margin < 5; ++margin)
+        SendScintilla(SCI_SETMARGINWIDTHN, margin, 0L);
+    SendScintilla(SCI_SETMARGINLEFT, 0UL, 2L);
+    // Insert and delete notifications would make QScintilla count the
+    // characters from the start of the text on every key (seconds at the
+    // end of 100 MB); the "before" ones are cheap and tell us the same.
+    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
+    SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
+    SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
+    SendScintilla(SCI_SETMULTIPLESELECTION, 0UL);
+    SendScintilla(SCI_SETMOUSESELECTIONRECTANGULARSWITCH, 0UL);
+    // Keys a plain text editor does not have: they would change text behind
+    // the user's back (duplicate line, transpose, case change) or toggle an
+    // overwrite mode the window does not show.
+    const int ctrl = SCMOD_CTRL << 16, shift = SCMOD_SHIFT << 16;
+    for (int key : {ctrl | 'D', ctrl | 'T', ctrl | 'U', ctrl | shift | 'U', ctrl | 'L',
+                    ctrl | shift | 'L', ctrl | shift | 'T', int(SCK_INSERT)})
+        SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(key));
+    SetScrollBars(m_scrollBars);
+    ApplyWrap();
+    ApplyFont();
+}
+
+void TXMemo::ConfigureDocument()
+{
+    SendScintilla(SCI_SETCODEPAGE, 0UL);
+    SendScintilla(SCI_SETTABWIDTH, 8UL);
+    SendScintilla(SCI_SETUSETABS, 1UL);
+    const QByteArray words = cp1252::WordCharacters();
+    SendScintilla(SCI_SETWORDCHARS, 0UL, words.constData());
+    SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(EolMode(m_eol)));
+}
+
+void TXMemo::ReadTextFromStream(QIODevice &stream)
+{
+    const bool wasModified = Modified();
+    const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
+
+    // A fresh document per load: no undo history and no styles to keep.
+    void *doc = reinterpret_cast<void *>(SendScintilla(
+        SCI_CREATEDOCUMENT, static_cast<unsigned long>(expected + 1),
+        static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+    SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+    ConfigureDocument();
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    if (expected > 0)
+        SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expected + 1));
+
+    textfile::TEolCounter counter;
+    std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
+    bool readError = false;
+    for (qint64 remaining = expected;;) {
+        if (!stream.isSequential() && remaining <= 0)
+            break;
+        const qint64 want = stream.isSequential() ? qint64(buffer.size())
+                                                  : std::min<qint64>(remaining, qint64(buffer.size()));
+        const qint64 got = stream.read(buffer.data(), want);
+        if (got < 0)
+            readError = true;
+        if (got <= 0)
+            break;
+        SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
+        counter.Feed(buffer.data(), static_cast<std::size_t>(got));
+        remaining -= got;
+    }
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    SendScintilla(SCI_EMPTYUNDOBUFFER);
+    SendScintilla(SCI_SETSAVEPOINT);
+    m_forcedModified = wasModified;
+    SetEol(counter.Dominant());
+    SendScintilla(SCI_GOTOPOS, 0UL);
+    ApplyWrap();
+    if (readError)
+        throw TEditorError(QStringLiteral("Laden des Streams ist mißlungen"));
+}
+
+void TXMemo::WriteTextToStream(QIODevice &stream)
+{
+    const qint64 length = TextLength();
+    const char *data = CharacterPointer();
+    qint64 done = 0;
+    while (done < length) {
+        const qint64 written = stream.write(data + done, length - done);
+        if (written <= 0)
+            throw TEditorError(QStringLiteral("Speichern des Streams ist mißlungen"));
+        done += written;
+    }
+    SetModified(false);
+}
+
+qint64 TXMemo::TextLength() const
+{
+    return SendScintilla(SCI_GETLENGTH);
+}
+
+const char *TXMemo::CharacterPointer() const
+{
+    return static_cast<const char *>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+}
+
+QByteArray TXMemo::Text() const
+{
+    return QByteArray(CharacterPointer(), TextLength());
+}
+
+void TXMemo::SetText(const QByteArray &bytes)
+{
+    QByteArray copy(bytes);
+    QBuffer buffer(&copy);
+    buffer.open(QIODevice::ReadOnly);
+    ReadTextFromStream(buffer);
+}
+
+QByteArray TXMemo::TextRange(qint64 start, qint64 end) const
+{
+    const qint64 length = TextLength();
+    start = std::clamp<qint64>(start, 0, length);
+    end = std::clamp<qint64>(end, start, length);
+    const char *p = static_cast<const char *>(reinterpret_cast<void *>(
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start))));
+    return QByteArray(p, end - start);
+}
+
+qint64 TXMemo::SelStart() const
+{
+    return SendScintilla(SCI_GETSELECTIONSTART);
+}
+
+qint64 TXMemo::SelLength() const
+{
+    return SendScintilla(SCI_GETSELECTIONEND) - SendScintilla(SCI_GETSELECTIONSTART);
+}
+
+void TXMemo::SetSelStart(qint64 position)
+{
+    Select(position, 0);
+}
+
+void TXMemo::SetSelLength(qint64 length)
+{
+    Select(SelStart(), length);
+}
+
+void TXMemo::Select(qint64 start, qint64 length)
+{
+    const qint64 textLength = TextLength();
+    start = std::clamp<qint64>(start, 0, textLength);
+    const qint64 end = std::clamp<qint64>(start + std::max<qint64>(length, 0), start, textLength);
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), static_cast<long>(end));
+}
+
+QByteArray TXMemo::SelText() const
+{
+    const qint64 start = SelStart();
+    return TextRange(start, start + SelLength());
+}
+
+void TXMemo::SetSelText(const QByteArray &bytes)
+{
+    // SCI_REPLACESEL stops at a NUL byte; replace by target instead.
+    const qint64 start = SelStart();
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), static_cast<long>(start + SelLength()));
+    SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
+    const qint64 caret = start + bytes.size();
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(caret), static_cast<long>(caret));
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+bool TXMemo::Modified() const
+{
+    return m_forcedModified || SendScintilla(SCI_GETMODIFY) != 0;
+}
+
+void TXMemo::SetModified(bool modified)
+{
+    if (modified) {
+        m_forcedModified = true;
+        return;
+    }
+    m_forcedModified = false;
+    SendScintilla(SCI_SETSAVEPOINT);
+}
+
+qint64 TXMemo::LineFromChar(qint64 position) const
+{
+    if (position < 0)
+        position = SelStart();
+    return SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+}
+
+qint64 TXMemo::LineIndex(qint64 line) const
+{
+    if (line < 0 || line >= LineCount())
+        return -1;
+    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+}
+
+qint64 TXMemo::LineCount() const
+{
+    return SendScintilla(SCI_GETLINECOUNT);
+}
+
+QByteArray TXMemo::LineText(qint64 line) const
+{
+    const qint64 start = LineIndex(line);
+    if (start < 0)
+        return QByteArray();
+    const qint64 end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+    return TextRange(start, end);
+}
+
+bool TXMemo::CanUndo() const
+{
+    return SendScintilla(SCI_CANUNDO) != 0;
+}
+
+void TXMemo::Undo()
+{
+    SendScintilla(SCI_UNDO);
+}
+
+void TXMemo::CutToClipboard()
+{
+    SendScintilla(SCI_CUT);
+}
+
+void TXMemo::CopyToClipboard()
+{
+    SendScintilla(SCI_COPY);
+}
+
+void TXMemo::ClearSelection()
+{
+    SendScintilla(SCI_CLEAR);
+}
+
+void TXMemo::SetWordWrap(bool on)
+{
+    m_wordWrap = on;
+    ApplyWrap();
+}
+
+void TXMemo::ApplyWrap()
+{
+    SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(m_wordWrap ? SC_WRAP_WORD : SC_WRAP_NONE));
+}
+
+void TXMemo::SetScrollBars(TScrollStyle style)
+{
+    m_scrollBars = style;
+    const bool horizontal = style == TScrollStyle::ssHorizontal || style == TScrollStyle::ssBoth;
+    const bool vertical = style == TScrollStyle::ssVertical || style == TScrollStyle::ssBoth;
+    SendScintilla(SCI_SETHSCROLLBAR, horizontal ? 1UL : 0UL);
+    SendScintilla(SCI_SETVSCROLLBAR, vertical ? 1UL : 0UL);
+}
+
+void TXMemo::SetHideSelection(bool on)
+{
+    // Only the drawing of the selection changes; the text is never touched.
+    m_hideSelection = on;
+    SendScintilla(SCI_HIDESELECTION, (on && !hasFocus()) ? 1UL : 0UL);
+}
+
+void TXMemo::SetHint(const QString &hint)
+{
+    m_hint = hint;
+    setStatusTip(hint);
+}
+
+void TXMemo::SetEditorFont(const QFont &font)
+{
+    m_parentFont = false;
+    m_font = font;
+    ApplyFont();
+}
+
+void TXMemo::FollowFont(const QFont &font)
+{
+    if (!m_parentFont)
+        return;
+    m_font = font;
+    ApplyFont();
+}
+
+void TXMemo::ApplyFont()
+{
+    const QFont shown = displayfont::Prepare(m_font);
+    const QByteArray family = shown.family().toUtf8();
+    SendScintilla(SCI_STYLESETFONT, static_cast<unsigned long>(STYLE_DEFAULT), family.constData());
+    const double points = shown.pointSizeF() > 0 ? shown.pointSizeF() : 10.0;
+    SendScintilla(SCI_STYLESETSIZEFRACTIONAL, static_cast<unsigned long>(STYLE_DEFAULT),
+                  static_cast<long>(points * SC_FONT_SIZE_MULTIPLIER));
+    SendScintilla(SCI_STYLESETWEIGHT, static_cast<unsigned long>(STYLE_DEFAULT),
+                  static_cast<long>(shown.bold() ? SC_WEIGHT_BOLD : SC_WEIGHT_NORMAL));
+    SendScintilla(SCI_STYLESETITALIC, static_cast<unsigned long>(STYLE_DEFAULT), shown.italic() ? 1L : 0L);
+    SendScintilla(SCI_STYLESETUNDERLINE, static_cast<unsigned long>(STYLE_DEFAULT), shown.underline() ? 1L : 0L);
+    SendScintilla(SCI_STYLECLEARALL);
+}
+
+void TXMemo::SetEol(textfile::TEol eol)
+{
+    m_eol = eol;
+    SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(EolMode(eol)));
+}
+
+bool TXMemo::CanFocus() const
+{
+    return isEnabled() && focusPolicy() != Qt::NoFocus;
+}
+
+void TXMemo::TypeBytes(const QByteArray &bytes)
+{
+    if (bytes.isEmpty())
+        return;
+    if (SelLength() > 0) {
+        SetSelText(bytes);
+        return;
+    }
+    // Appending at the caret lets Scintilla merge a run of typing into one
+    // undo step, as typing in any editor does.
+    SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.constData());
+    SendScintilla(SCI_CHOOSECARETX);
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+void TXMemo::keyPressEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    const Qt::KeyboardModifiers shift = event->modifiers();
+    emit KeyDown(this, key, shift);
+    if (key == 0) {
+        event->accept();
+        return;
+    }
+    const bool command = shift & (Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    auto press = [this](char c) {
+        emit KeyPress(this, c);
+        return c;
+    };
+
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && !command) {
+        if (!m_wantTabs) {
+            QWidget::focusNextPrevChild(key == Qt::Key_Tab && !(shift & Qt::ShiftModifier));
+        } else if (const char c = press('\t')) {
+            TypeBytes(QByteArray(1, c));
+        }
+        event->accept();
+        return;
+    }
+    if ((key == Qt::Key_Return || key == Qt::Key_Enter) && !command) {
+        if (!m_wantReturns) {
+            event->ignore();
+            return;
+        }
+        const char c = press('\r');
+        if (c == '\r')
+            QsciScintillaBase::keyPressEvent(event);
+        else if (c)
+            TypeBytes(QByteArray(1, c));
+        event->accept();
+        return;
+    }
+    if (key == Qt::Key_Backspace || key == Qt::Key_Escape) {
+        if (!press(key == Qt::Key_Backspace ? '\b' : '\x1b')) {
+            event->accept();
+            return;
+        }
+        QsciScintillaBase::keyPressEvent(event);
+        return;
+    }
+
+    const QString text = event->text();
+    const bool typed = !text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7f
+        && !((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier));
+    if (!typed) {
+        QsciScintillaBase::keyPressEvent(event);
+        return;
+    }
+    QByteArray bytes;
+    if (!cp1252::TryFromQString(text, bytes)) {
+        // The file cannot hold the character: refuse it rather than
+        // silently store something else.
+        QApplication::beep();
+        event->accept();
+        return;
+    }
+    QByteArray kept;
+    for (char c : bytes) {
+        if (const char k = press(c))
+            kept.append(k);
+    }
+    TypeBytes(kept);
+    event->accept();
+}
+
+void TXMemo::keyReleaseEvent(QKeyEvent *event)
+{
+    int key = event->key();
+    QsciScintillaBase::keyReleaseEvent(event);
+    if (!event->isAutoRepeat())
+        emit KeyUp(this, key, event->modifiers());
+}
+
+void TXMemo::inputMethodEvent(QInputMethodEvent *event)
+{
+    if (event->commitString().isEmpty()) {
+        QsciScintillaBase::inputMethodEvent(event);
+        return;
+    }
+    QByteArray bytes;
+    if (cp1252::TryFromQString(event->commitString(), bytes)) {
+        QByteArray kept;
+        for (char c : bytes) {
+            emit KeyPress(this, c);
+            if (c)
+                kept.append(c);
+        }
+        TypeBytes(kept);
+    } else {
+        QApplication::beep();
+    }
+    event->accept();
+}
+
+void TXMemo::mousePressEvent(QMouseEvent *event)
+{
+    emit MouseDown(this, event);
+    QsciScintillaBase::mousePressEvent(event);
+}
+
+void TXMemo::mouseMoveEvent(QMouseEvent *event)
+{
+    emit MouseMove(this, event);
+    m_inMouseMove = true;
+    QsciScintillaBase::mouseMoveEvent(event);
+    m_inMouseMove = false;
+    if (m_dragStarted) {
+        m_dragStarted = false;
+        emit EndDrag(this);
+    }
+}
+
+void TXMemo::mouseReleaseEvent(QMouseEvent *event)
+{
+    QsciScintillaBase::mouseReleaseEvent(event);
+    emit MouseUp(this, event);
+}
+
+void TXMemo::focusInEvent(QFocusEvent *event)
+{
+    QsciScintillaBase::focusInEvent(event);
+    SendScintilla(SCI_HIDESELECTION, 0UL);
+    emit Enter(this);
+}
+
+void TXMemo::focusOutEvent(QFocusEvent *event)
+{
+    QsciScintillaBase::focusOutEvent(event);
+    if (m_hideSelection)
+        SendScintilla(SCI_HIDESELECTION, 1UL);
+    emit Exit(this);
+}
+
+void TXMemo::contextMenuEvent(QContextMenuEvent *event)
+{
+    // The owner's menu (the mirror of the button bar) is the context menu.
+    event->ignore();
+}
+
+void TXMemo::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore(); // files are opened by the owner, not pasted as names
+        return;
+    }
+    QsciScintillaBase::dragEnterEvent(event);
+}
+
+void TXMemo::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    QsciScintillaBase::dragMoveEvent(event);
+    emit DragOver(this, event);
+}
+
+void TXMemo::dropEvent(QDropEvent *event)
+{
+    if (HasLocalFiles(event->mimeData())) {
+        event->ignore();
+        return;
+    }
+    emit DragDrop(this, event);
+    QsciScintillaBase::dropEvent(event);
+}
+
+bool TXMemo::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source && source->hasText() && !HasLocalFiles(source);
+}
+
+QByteArray TXMemo::fromMimeData(const QMimeData *source, bool &rectangular) const
+{
+    rectangular = false;
+    return source ? cp1252::FromQString(source->text()) : QByteArray();
+}
+
+QMimeData *TXMemo::toMimeData(const QByteArray &text, bool rectangular) const
+{
+    Q_UNUSED(rectangular);
+    auto *mime = new QMimeData;
+    mime->setText(cp1252::ToQString(text));
+    if (m_inMouseMove && !m_dragStarted) {
+        // Scintilla asks for the data right before it starts dragging.
+        m_dragStarted = true;
+        emit const_cast<TXMemo *>(this)->StartDrag(const_cast<TXMemo *>(this));
+    }
+    return mime;
+}
+
+void TXMemo::NoteChange()
+{
+    if (m_changePending)
+        return;
+    m_changePending = true;
+    // The notification comes before the edit; report it once it is done.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            m_changePending = false;
+            emit Change(this);
+        },
+        Qt::QueuedConnection);
+}
+
+void TXMemo::OnModified(int, int type)
+{
+    if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+        NoteChange();
+}
+
+void TXMemo::OnUpdateUi(int updated)
+{
+    if (updated & SC_UPDATE_SELECTION)
+        emit SelectionChange(this);
+}
+
+void PastePlainText(TXMemo *memo)
+{
+    const QString text = QApplication::clipboard()->text();
+    memo->SetSelText(cp1252::FromQString(text));
+}
+
+void LoadTextFile(TXMemo *memo, const QString &fileName)
+{
+    const auto cannotOpen = [&] {
+        return TEditorError(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(fileName));
+    };
+    // Only regular files: opening a FIFO or a device would block or never end.
+    if (textfile::IsUnreadableEntry(fileName))
+        throw cannotOpen();
+    QFile file(fileName);
+    if (!file.open(QIODevice::ReadOnly))
+        throw cannotOpen();
+    if (memo->PlainText()) {
+        memo->ReadTextFromStream(file);
+        return;
+    }
+    const QByteArray raw = file.readAll();
+    QByteArray text;
+    memo->SetText(rtf::ReadRtf(raw, text) ? text : raw);
+}
+
+void SaveTextFile(TXMemo *memo, const QString &fileName)
+{
+    using textfile::TSaveResult;
+    TSaveResult result;
+    if (memo->PlainText()) {
+        result = textfile::SaveBytes(fileName, memo->CharacterPointer(),
+                                     static_cast<std::size_t>(memo->TextLength()));
+    } else {
+        const QFont font = memo->EditorFont();
+        const QByteArray rtfText = rtf::WriteRtf(memo->Text(), font.family().toUtf8(),
+                                                 font.pointSize() > 0 ? font.pointSize() : 10);
+        result = textfile::SaveBytes(fileName, rtfText.constData(), static_cast<std::size_t>(rtfText.size()));
+    }
+    if (result == TSaveResult::CannotCreate)
+        throw TEditorError(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(fileName));
+    if (result == TSaveResult::WriteFailed)
+        throw TEditorError(QStringLiteral("Speichern des Streams ist mißlungen"));
+}
+
+qint64 CaretLine(TXMemo *memo)
+{
+    return memo->LineFromChar(-1) + 1;
+}
+
+qint64 CaretColumn(TXMemo *memo)
+{
+    return memo->SelStart() - memo->LineIndex(CaretLine(memo) - 1) + 1;
+}

@@ -1,0 +1,175 @@
+#pragma once
+// The text control of one open file. The document is the file's bytes
+// (one byte = one Windows-1252 character); positions, lengths and line
+// starts are byte offsets.
+#include "editor/core/TextFile.h"
+
+#include <Qsci/qsciscintillabase.h>
+#include <QByteArray>
+#include <QDragMoveEvent>
+#include <QDropEvent>
+#include <QMouseEvent>
+#include <QFont>
+#include <QString>
+
+class QIODevice;
+class QMimeData;
+
+enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
+
+class TXMemo : public QsciScintillaBase
+{
+    Q_OBJECT
+
+public:
+    explicit TXMemo(QWidget *owner = nullptr);
+    ~TXMemo() override;
+
+    // Print margins in millimetres; 0 or less means none.
+    qint32 LeftMargin = 0;
+    qint32 TopMargin = 0;
+    qint32 BottomMargin = 0;
+
+    virtual void ReadTextFromStream(QIODevice &stream);
+    virtual void WriteTextToStream(QIODevice &stream);
+
+    // The whole text.
+    qint64 TextLength() const;
+    // Valid until the next change of the text.
+    const char *CharacterPointer() const;
+    QByteArray Text() const;
+    // Makes `bytes` the whole text as a fresh document: no undo history.
+    void SetText(const QByteArray &bytes);
+    QByteArray TextRange(qint64 start, qint64 end) const;
+
+    // Selection; the caret is a selection of length 0.
+    qint64 SelStart() const;
+    qint64 SelLength() const;
+    void SetSelStart(qint64 position);
+    void SetSelLength(qint64 length);
+    void Select(qint64 start, qint64 length);
+    QByteArray SelText() const;
+    // One undo step.
+    void SetSelText(const QByteArray &bytes);
+
+    bool Modified() const;
+    void SetModified(bool modified);
+
+    // Line of a position; -1 means the line of the selection start.
+    qint64 LineFromChar(qint64 position) const;
+    // First position of a line, -1 when there is no such line.
+    qint64 LineIndex(qint64 line) const;
+    qint64 LineCount() const;
+    QByteArray LineText(qint64 line) const;
+
+    bool CanUndo() const;
+    void Undo();
+    void CutToClipboard();
+    void CopyToClipboard();
+    void ClearSelection();
+
+    bool WordWrap() const { return m_wordWrap; }
+    void SetWordWrap(bool on);
+    TScrollStyle ScrollBars() const { return m_scrollBars; }
+    void SetScrollBars(TScrollStyle style);
+    bool WantTabs() const { return m_wantTabs; }
+    void SetWantTabs(bool on) { m_wantTabs = on; }
+    bool WantReturns() const { return m_wantReturns; }
+    void SetWantReturns(bool on) { m_wantReturns = on; }
+    bool HideSelection() const { return m_hideSelection; }
+    void SetHideSelection(bool on);
+    bool PlainText() const { return m_plainText; }
+    void SetPlainText(bool on) { m_plainText = on; }
+    int HelpContext() const { return m_helpContext; }
+    void SetHelpContext(int context) { m_helpContext = context; }
+    QString Hint() const { return m_hint; }
+    void SetHint(const QString &hint);
+
+    QFont EditorFont() const { return m_font; }
+    // A font of the control's own: it stops following its owner's font.
+    void SetEditorFont(const QFont &font);
+    // The owner's font, taken only while the control has none of its own.
+    void FollowFont(const QFont &font);
+    bool ParentFont() const { return m_parentFont; }
+
+    // The line ending Enter inserts: the one the loaded text uses most.
+    textfile::TEol Eol() const { return m_eol; }
+    void SetEol(textfile::TEol eol);
+
+    // An existing file whose bytes could not (all) be read: saving over it
+    // must ask first, or a read error would become an empty file on disk.
+    bool LoadFailed() const { return m_loadFailed; }
+    void SetLoadFailed(bool failed) { m_loadFailed = failed; }
+
+    bool CanFocus() const;
+
+signals:
+    void Enter(TXMemo *sender);
+    void Exit(TXMemo *sender);
+    // A handler may set `key` to 0: the control then ignores the key.
+    void KeyDown(TXMemo *sender, int &key, Qt::KeyboardModifiers shift);
+    // One byte typed (printable, or 8, 9, 13, 27); 0 drops it.
+    void KeyPress(TXMemo *sender, char &key);
+    void KeyUp(TXMemo *sender, int &key, Qt::KeyboardModifiers shift);
+    void MouseDown(TXMemo *sender, QMouseEvent *event);
+    void MouseMove(TXMemo *sender, QMouseEvent *event);
+    void MouseUp(TXMemo *sender, QMouseEvent *event);
+    void Change(TXMemo *sender);
+    void SelectionChange(TXMemo *sender);
+    void DragDrop(TXMemo *sender, QDropEvent *event);
+    void DragOver(TXMemo *sender, QDragMoveEvent *event);
+    void StartDrag(TXMemo *sender);
+    void EndDrag(TXMemo *sender);
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void keyReleaseEvent(QKeyEvent *event) override;
+    void inputMethodEvent(QInputMethodEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void focusInEvent(QFocusEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    QByteArray fromMimeData(const QMimeData *source, bool &rectangular) const override;
+    QMimeData *toMimeData(const QByteArray &text, bool rectangular) const override;
+
+private:
+    void ConfigureView();
+    void ConfigureDocument();
+    void ApplyWrap();
+    void ApplyFont();
+    void TypeBytes(const QByteArray &bytes);
+    void NoteChange();
+    void OnModified(int position, int type);
+    void OnUpdateUi(int updated);
+
+    textfile::TEol m_eol = textfile::TEol::Crlf;
+    TScrollStyle m_scrollBars = TScrollStyle::ssBoth;
+    QFont m_font;
+    QString m_hint;
+    int m_helpContext = 0;
+    bool m_wordWrap = false;
+    bool m_wantTabs = false;
+    bool m_wantReturns = true;
+    bool m_hideSelection = true;
+    bool m_plainText = true;
+    bool m_parentFont = true;
+    bool m_forcedModified = false;
+    bool m_loadFailed = false;
+    bool m_changePending = false;
+    bool m_inMouseMove = false;
+    mutable bool m_dragStarted = false;
+};
+
+// Utility operations on any text control.
+void PastePlainText(TXMemo *memo);
+// Throw TEditorError with the German message on failure.
+void LoadTextFile(TXMemo *memo, const QString &fileName);
+void SaveTextFile(TXMemo *memo, const QString &fileName);
+qint64 CaretLine(TXMemo *memo);
+qint64 CaretColumn(TXMemo *memo);

@@ -1,0 +1,94 @@
+#include "editor/core/TextFile.h"
+
+#include <QFileInfo>
+#include <QSaveFile>
+#include <cstring>
+
+namespace textfile {
+
+void TEolCounter::Feed(const char *data, std::size_t length)
+{
+    const char *p = data;
+    const char *end = data + length;
+    if (m_pendingCr && p < end) {
+        m_pendingCr = false;
+        if (*p == '\n') {
+            ++m_crlf;
+            ++p;
+        } else {
+            ++m_cr;
+        }
+    }
+    while (p < end) {
+        // memchr twice is far faster than a byte loop on large files
+        const void *lf = std::memchr(p, '\n', static_cast<std::size_t>(end - p));
+        const char *stop = lf ? static_cast<const char *>(lf) : end;
+        for (const char *cr = p; cr < stop;) {
+            const void *found = std::memchr(cr, '\r', static_cast<std::size_t>(stop - cr));
+            if (!found)
+                break;
+            const char *c = static_cast<const char *>(found);
+            if (c + 1 == stop && lf) {
+                ++m_crlf;
+            } else if (c + 1 == end) {
+                m_pendingCr = true;
+            } else {
+                ++m_cr;
+            }
+            cr = c + 1;
+        }
+        if (!lf)
+            break;
+        if (!(stop > p && stop[-1] == '\r'))
+            ++m_lf;
+        p = stop + 1;
+    }
+}
+
+TEol TEolCounter::Dominant() const
+{
+    const std::uint64_t crlf = m_crlf, lf = m_lf, cr = Cr();
+    if (lf > crlf && lf >= cr)
+        return TEol::Lf;
+    if (cr > crlf && cr > lf)
+        return TEol::Cr;
+    return TEol::Crlf;
+}
+
+TEol DominantEol(const char *data, std::size_t length)
+{
+    TEolCounter counter;
+    counter.Feed(data, length);
+    return counter.Dominant();
+}
+
+TSaveResult SaveBytes(const QString &path, const char *data, std::size_t length)
+{
+    // QSaveFile writes beside the target, fsyncs and renames; it follows a
+    // symbolic link and carries the old file's permissions over.
+    QSaveFile file(path);
+    file.setDirectWriteFallback(false);
+    if (!file.open(QIODevice::WriteOnly))
+        return TSaveResult::CannotCreate;
+    std::size_t done = 0;
+    while (done < length) {
+        const qint64 chunk = static_cast<qint64>(std::min<std::size_t>(length - done, 64u << 20));
+        const qint64 written = file.write(data + done, chunk);
+        if (written <= 0) {
+            file.cancelWriting();
+            return TSaveResult::WriteFailed;
+        }
+        done += static_cast<std::size_t>(written);
+    }
+    if (!file.commit())
+        return TSaveResult::WriteFailed;
+    return TSaveResult::Ok;
+}
+
+bool IsUnreadableEntry(const QString &path)
+{
+    const QFileInfo info(path);
+    return info.exists() && !info.isFile();
+}
+
+} // namespace textfile

@@ -1,0 +1,44 @@
+#include "platform/ErrorDisplay.h"
+
+#include "editor/core/EditorError.h"
+
+#include <QApplication>
+#include <QMessageBox>
+
+namespace errordisplay {
+
+namespace {
+std::function<void(const QString &)> &Handler()
+{
+    static std::function<void(const QString &)> handler;
+    return handler;
+}
+} // namespace
+
+void SetHandler(std::function<void(const QString &)> handler)
+{
+    Handler() = std::move(handler);
+}
+
+void Show(const QString &message)
+{
+    if (Handler()) {
+        Handler()(message);
+        return;
+    }
+    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+                    QApplication::activeWindow());
+    box.exec();
+}
+
+void RunGuarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (const TEditorError &error) {
+        Show(error.Message());
+    } catch (const TAbort &) {
+    }
+}
+
+} // namespace errordisplay

@@ -1,0 +1,19 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+namespace errordisplay {
+
+// The program's general error display: a message box with the error's text;
+// the program goes on.
+void Show(const QString &message);
+
+// Runs a command; a TEditorError it raises is shown, a TAbort ends it quietly.
+void RunGuarded(const std::function<void()> &command);
+
+// Tests replace the message box with a recorder.
+void SetHandler(std::function<void(const QString &)> handler);
+
+} // namespace errordisplay

@@ -1,0 +1,40 @@
+# Helpers of the end-to-end tests: a real X server, the real program, real keys.
+# Sourced by the test scripts; $QUILLON is the executable under test.
+
+# Re-runs the calling script inside its own X server when there is none.
+e2e_need_x() {
+  if [ -z "${E2E_IN_XVFB:-}" ]; then
+    export E2E_IN_XVFB=1
+    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+  fi
+}
+
+e2e_fail() {
+  echo "FAIL: $*" >&2
+  [ -n "${E2E_SHOT:-}" ] && import -window root "$E2E_SHOT" 2>/dev/null || true
+  exit 1
+}
+
+# Waits for a window whose title matches $1; prints its id.
+e2e_wait_window() {
+  local id
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --classname quillon 2>/dev/null | head -n 1) || true
+    if [ -n "$id" ] && xdotool getwindowname "$id" | grep -qF -- "$1"; then
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
+}
+
+# Compares a file with the bytes given as a printf format.
+e2e_expect_bytes() {
+  local file=$1 format=$2
+  if ! cmp -s "$file" <(printf "$format"); then
+    echo "bytes of $file:" >&2
+    od -c "$file" >&2
+    e2e_fail "$file differs from the expected bytes"
+  fi
+}

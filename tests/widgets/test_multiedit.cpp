@@ -1,0 +1,491 @@
+#include "TestSupport.h"
+#include "editor/MultEdit.h"
+#include "editor/core/EditorError.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QLocalServer>
+#include <QMenu>
+#include <QMimeData>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QUrl>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using dialogs::TAnswer;
+
+namespace {
+
+class MultiEditorTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        hooks.ask = [this](const QString &caption, const QString &text) {
+            questions << caption + QLatin1Char('|') + text;
+            return answers.isEmpty() ? TAnswer::Cancel : answers.takeFirst();
+        };
+        hooks.save = [this](const QString &title, const QString &, const QString &preset) {
+            saveTitles << title;
+            savePresets << preset;
+            return saveAnswer;
+        };
+        hooks.open = [this](const QString &, const QString &, const QString &preset) {
+            openPresets << preset;
+            return openAnswer;
+        };
+        dialogs::SetHooks(&hooks);
+        errordisplay::SetHandler([this](const QString &message) { errors << message; });
+        editor.resize(600, 400);
+    }
+    void TearDown() override
+    {
+        dialogs::SetHooks(nullptr);
+        errordisplay::SetHandler(nullptr);
+    }
+    QString Path(const QString &name) const { return dir.filePath(name); }
+    QString MakeFile(const QString &name, const QByteArray &bytes)
+    {
+        const QString path = Path(name);
+        QDir().mkpath(QFileInfo(path).path());
+        WriteBytes(path, bytes);
+        return path;
+    }
+    void Click(TBtnType type)
+    {
+        for (QToolButton *button : editor.Buttons()) {
+            if (button->objectName() == QLatin1String(BtnInfo(type).resource))
+                button->click();
+        }
+    }
+
+    QTemporaryDir dir;
+    dialogs::THooks hooks;
+    QList<TAnswer> answers;
+    QStringList questions, errors, saveTitles, savePresets, openPresets;
+    QString saveAnswer;
+    QStringList openAnswer;
+    TMultiEditor editor;
+};
+
+} // namespace
+
+TEST_F(MultiEditorTest, NewFilesAreNumberedAndTheCounterIsNeverReset)
+{
+    for (int i = 0; i < 3; ++i)
+        Click(btNewFile);
+    EXPECT_EQ(editor.TabNames(), (QStringList{"<unbenannt0>", "<unbenannt1>", "<unbenannt2>"}));
+    while (editor.FileCount() > 0)
+        editor.CloseFileClick(nullptr);
+    EXPECT_FALSE(editor.PageAreaShown());
+    Click(btNewFile);
+    EXPECT_EQ(editor.TabNames(), QStringList{"<unbenannt3>"});
+    EXPECT_EQ(editor.ControlList().Names(), QStringList{"<unbenannt3>"});
+}
+
+TEST_F(MultiEditorTest, OpenFileCleansTheNameAndLoadsTheBytes)
+{
+    const QString path = MakeFile(QStringLiteral("mit blank.txt"), "Inhalt\x84");
+    editor.OpenFile(QStringLiteral(" \"") + path + QStringLiteral("\""));
+    ASSERT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(editor.ControlList().Name(0), path);
+    EXPECT_EQ(editor.TabNames(), QStringList{"mit blank.txt"});
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("Inhalt\x84"));
+    EXPECT_EQ(editor.CurrentControl()->Hint(), path);
+    EXPECT_EQ(editor.TabRow()->toolTip(), path);
+    EXPECT_FALSE(editor.CurrentControl()->Modified());
+
+    editor.OpenFile(QStringLiteral("\"\"")); // nothing left after cleaning
+    EXPECT_EQ(editor.FileCount(), 1);
+}
+
+TEST_F(MultiEditorTest, AnEmptyUntitledTabIsReused)
+{
+    const QString a = MakeFile(QStringLiteral("a.txt"), "A");
+    const QString b = MakeFile(QStringLiteral("b.txt"), "B");
+    editor.NewFileClick(nullptr);
+    TXMemo *untitled = editor.CurrentControl();
+    editor.OpenFile(a);
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(editor.CurrentControl(), untitled);
+    EXPECT_EQ(editor.ControlList().Names(), QStringList{a});
+    EXPECT_EQ(untitled->Hint(), a);
+
+    editor.NewFileClick(nullptr);
+    editor.CurrentControl()->SetSelText("x"); // holds text: not reused
+    editor.OpenFile(b);
+    EXPECT_EQ(editor.FileCount(), 3);
+    editor.NewFileClick(nullptr);
+    editor.NewFileClick(nullptr); // an untitled name never reuses
+    EXPECT_EQ(editor.FileCount(), 5);
+}
+
+TEST_F(MultiEditorTest, SameNamesGetTheirOwnPagesAndControls)
+{
+    const QString one = MakeFile(QStringLiteral("eins/brief.txt"), "eins");
+    const QString two = MakeFile(QStringLiteral("zwei/brief.txt"), "zwei");
+    editor.OpenFile(one);
+    editor.OpenFile(two);
+    editor.OpenFile(one);
+    EXPECT_EQ(editor.TabNames(), (QStringList{"brief.txt", "brief.txt", "brief.txt"}));
+    EXPECT_EQ(editor.ControlAt(0)->Text(), QByteArray("eins"));
+    EXPECT_EQ(editor.ControlAt(1)->Text(), QByteArray("zwei"));
+    EXPECT_EQ(editor.ControlAt(2)->Text(), QByteArray("eins"));
+    for (int i = 0; i < 3; ++i) {
+        editor.SelectFile(i);
+        EXPECT_EQ(editor.CurrentControl(), editor.ControlAt(i));
+        EXPECT_TRUE(editor.CurrentControl()->isVisibleTo(&editor) || !editor.isVisible());
+    }
+    EXPECT_EQ(editor.ControlAt(7), nullptr);
+    EXPECT_EQ(editor.ControlAt(-1), nullptr);
+}
+
+TEST_F(MultiEditorTest, AMissingFileOpensEmptyAndIsCreatedOnSave)
+{
+    const QString path = Path(QStringLiteral("neu.txt"));
+    editor.OpenFile(path);
+    ASSERT_EQ(editor.FileCount(), 1);
+    EXPECT_TRUE(errors.isEmpty());
+    editor.CurrentControl()->SetSelText("neu\r\n");
+    editor.SaveFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(path), QByteArray("neu\r\n"));
+    EXPECT_FALSE(editor.CurrentControl()->Modified());
+    EXPECT_TRUE(questions.isEmpty());
+}
+
+TEST_F(MultiEditorTest, AFileThatCouldNotBeReadIsNotOverwrittenWithoutAsking)
+{
+    // A socket exists but cannot be opened: the load fails.
+    QLocalServer server;
+    const QString socketPath = Path(QStringLiteral("sock"));
+    ASSERT_TRUE(server.listen(socketPath));
+    editor.OpenFile(socketPath);
+    EXPECT_TRUE(editor.CurrentControl()->LoadFailed());
+
+    // A regular file whose read failed half-way behaves the same.
+    const QString path = MakeFile(QStringLiteral("wichtig.txt"), "viele Daten");
+    editor.OpenFile(path);
+    TXMemo *memo = editor.CurrentControl();
+    memo->SetLoadFailed(true);
+    memo->SetText("");
+    answers << TAnswer::No;
+    Click(btSaveFile);
+    ASSERT_EQ(questions.size(), 1);
+    EXPECT_EQ(questions.first(),
+              QStringLiteral("Warnung|Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(path));
+    EXPECT_EQ(ReadBytes(path), QByteArray("viele Daten"));
+    EXPECT_TRUE(errors.isEmpty()) << "declining is not an error";
+
+    answers << TAnswer::Yes;
+    Click(btSaveFile);
+    EXPECT_EQ(ReadBytes(path), QByteArray(""));
+    EXPECT_FALSE(memo->LoadFailed());
+}
+
+TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
+{
+    editor.OpenFile(dir.path()); // a folder: must never be "saved" over
+    TXMemo *memo = editor.CurrentControl();
+    memo->SetSelText("Text");
+    Click(btSaveFile);
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 kann nicht erstellt werden").arg(dir.path())});
+    EXPECT_TRUE(memo->Modified());
+    EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+}
+
+TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
+{
+    editor.NewFileClick(nullptr);
+    editor.CurrentControl()->SetSelText("Brief");
+    saveAnswer = Path(QStringLiteral("brief.txt"));
+    Click(btSaveFile); // untitled: the save button asks for a name
+    EXPECT_EQ(saveTitles, QStringList{"Sichere Textdatei unter"});
+    EXPECT_EQ(savePresets, QStringList{"*.TXT"});
+    EXPECT_EQ(ReadBytes(saveAnswer), QByteArray("Brief"));
+    EXPECT_EQ(editor.TabNames(), QStringList{"brief.txt"});
+    EXPECT_EQ(editor.ControlList().Name(0), saveAnswer);
+    EXPECT_EQ(editor.TabRow()->toolTip(), saveAnswer);
+    EXPECT_EQ(editor.CurrentControl()->Hint(), saveAnswer);
+
+    saveAnswer.clear(); // cancelled: nothing changes
+    editor.SaveAsFileClick(nullptr);
+    EXPECT_EQ(savePresets.last(), QStringLiteral("*.txt"));
+    EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
+}
+
+TEST_F(MultiEditorTest, OpenDialogOpensEverySelectedFileInOrder)
+{
+    openAnswer = {MakeFile("c.log", "c"), MakeFile("a.txt", "a"), MakeFile("b", "b")};
+    const QString before = TMultiPanel::LastOpenPattern;
+    Click(btOpenFile);
+    EXPECT_EQ(openPresets, QStringList{before});
+    EXPECT_EQ(editor.TabNames(), (QStringList{"c.log", "a.txt", "b"}));
+    EXPECT_EQ(TMultiPanel::LastOpenPattern, QStringLiteral("*.log"));
+    EXPECT_EQ(editor.FileIndex(), 2);
+    openAnswer = {MakeFile("ohne", "x")};
+    Click(btOpenFile);
+    EXPECT_EQ(TMultiPanel::LastOpenPattern, QStringLiteral("*"));
+}
+
+TEST_F(MultiEditorTest, ClosingAskesOnlyForChangedFiles)
+{
+    const QString path = MakeFile(QStringLiteral("a.txt"), "alt");
+    editor.OpenFile(path);
+    editor.CloseFileClick(nullptr);
+    EXPECT_TRUE(questions.isEmpty());
+    EXPECT_EQ(editor.FileCount(), 0);
+
+    editor.OpenFile(path);
+    editor.CurrentControl()->SetSelText("neu ");
+    answers << TAnswer::Cancel;
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(questions, QStringList{"Warnung|Datei wurde geändert !\rVor dem Schließen sichern ?"});
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("neu alt"));
+
+    answers << TAnswer::Yes;
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(path), QByteArray("neu alt"));
+    EXPECT_EQ(editor.FileCount(), 0);
+
+    editor.OpenFile(path);
+    editor.CurrentControl()->SetSelText("weg ");
+    answers << TAnswer::No;
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(path), QByteArray("neu alt"));
+    EXPECT_EQ(editor.FileCount(), 0);
+}
+
+TEST_F(MultiEditorTest, ACancelledSaveAsNeverClosesUnsavedText)
+{
+    editor.NewFileClick(nullptr);
+    editor.CurrentControl()->SetSelText("ungesichert");
+    answers << TAnswer::Yes;
+    saveAnswer.clear();
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("ungesichert"));
+}
+
+TEST_F(MultiEditorTest, AFailedSaveOnCloseKeepsTheFileOpen)
+{
+    editor.OpenFile(Path(QStringLiteral("fehlt/x.txt")));
+    editor.CurrentControl()->SetSelText("Text");
+    answers << TAnswer::Yes;
+    errordisplay::RunGuarded([&] { editor.CloseFileClick(nullptr); });
+    EXPECT_EQ(errors.size(), 1);
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_TRUE(editor.CurrentControl()->Modified());
+}
+
+TEST_F(MultiEditorTest, ClosingPicksTheNeighbourAndHidesThePagesAfterTheLast)
+{
+    const QStringList files = {MakeFile("1.txt", "1"), MakeFile("2.txt", "2"), MakeFile("3.txt", "3")};
+    for (const QString &f : files)
+        editor.OpenFile(f);
+    editor.SelectFile(0);
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.TabNames(), (QStringList{"2.txt", "3.txt"}));
+    EXPECT_EQ(editor.FileIndex(), 0);
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("2"));
+    EXPECT_EQ(editor.TabRow()->toolTip(), files.at(1));
+
+    editor.SelectFile(5); // clamped to the last
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("3"));
+    editor.CloseFileClick(nullptr);
+    editor.DialogUsed = true;
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.FileCount(), 0);
+    EXPECT_FALSE(editor.PageAreaShown());
+    EXPECT_FALSE(editor.DialogUsed);
+    EXPECT_EQ(editor.CurrentControl(), nullptr);
+    EXPECT_EQ(editor.FileIndex(), 0);
+
+    editor.OpenFile(files.at(0)); // takes the spare page over
+    EXPECT_EQ(editor.TabNames(), QStringList{"1.txt"});
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("1"));
+}
+
+TEST_F(MultiEditorTest, AVetoedTabChangeKeepsPageAndHint)
+{
+    editor.OpenFile(MakeFile("a.txt", "a"));
+    editor.OpenFile(MakeFile("b.txt", "b"));
+    bool allowed = false;
+    int actualized = 0;
+    QObject::connect(&editor, &TMultiPanel::OnTabChange, [&](QObject *, int, bool &allow) { allow = allowed; });
+    QObject::connect(&editor, &TMultiPanel::OnActualize, [&](QObject *) { ++actualized; });
+    editor.SelectFile(0);
+    EXPECT_EQ(editor.FileIndex(), 1);
+    EXPECT_EQ(editor.TabRow()->currentIndex(), 1);
+    EXPECT_EQ(editor.TabRow()->toolTip(), Path("b.txt"));
+    EXPECT_EQ(actualized, 0);
+    allowed = true;
+    editor.SelectFile(0);
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("a"));
+    EXPECT_EQ(editor.TabRow()->toolTip(), Path("a.txt"));
+    EXPECT_EQ(actualized, 1);
+}
+
+TEST_F(MultiEditorTest, TheBarAndItsMenuFollowBtnTypes)
+{
+    QList<int> lefts;
+    for (QToolButton *b : editor.Buttons()) {
+        lefts << b->x();
+        EXPECT_EQ(b->y(), 4);
+        EXPECT_EQ(b->size(), QSize(24, 24));
+        EXPECT_FALSE(b->icon().isNull()) << b->objectName().toStdString();
+    }
+    EXPECT_EQ(lefts, (QList<int>{4, 32, 56, 80, 104, 132, 160, 184, 208, 236, 260, 284, 308, 336, 364}));
+    QStringList captions;
+    for (QAction *a : editor.ContextMenu()->actions())
+        captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    EXPECT_EQ(captions, (QStringList{"Neue Datei", "-", "Öffne Datei", "Datei sichern", "Datei sichern unter...",
+                                     "Datei drucken", "-", "Datei schließen", "-", "Kopieren", "Ausschneiden",
+                                     "Einfügen", "-", "Suchen", "Weitersuchen", "Ersetzen", "Gehe zur Zeile", "-",
+                                     "Rückgängig", "-", "Schrift"}));
+
+    editor.SetBtnTypes(kAllBtnTypes & ~(1u << btNewFile) & ~(1u << btCloseFile));
+    ASSERT_EQ(editor.Buttons().first()->objectName(), QStringLiteral("OPENFILE"));
+    EXPECT_EQ(editor.Buttons().first()->x(), 4);
+    const QList<QAction *> items = editor.ContextMenu()->actions();
+    EXPECT_EQ(items.first()->text(), QStringLiteral("Öffne Datei"));
+    for (int i = 1; i < items.size(); ++i)
+        EXPECT_FALSE(items.at(i)->isSeparator() && items.at(i - 1)->isSeparator()) << "doubled separator at " << i;
+
+    editor.SetShowPanel(false);
+    EXPECT_FALSE(editor.ShowPanel());
+    editor.SetShowPanel(true);
+    EXPECT_TRUE(editor.ShowPanel());
+    EXPECT_EQ(editor.Buttons().size(), 13);
+}
+
+TEST_F(MultiEditorTest, EveryClickRaisesItsEventFirst)
+{
+    QStringList seen;
+    QObject::connect(&editor, &TMultiPanel::OnNewFileClick, [&](QObject *s) {
+        seen << QStringLiteral("new:%1").arg(editor.FileCount()) + (s ? s->objectName() : QString());
+    });
+    QObject::connect(&editor, &TMultiPanel::OnSaveAsFileClick, [&](QObject *) { seen << "saveas"; });
+    QObject::connect(&editor, &TMultiPanel::OnSaveFileClick, [&](QObject *) { seen << "save"; });
+    QObject::connect(&editor, &TMultiPanel::OnCopyClick, [&](QObject *) { seen << "copy"; });
+    QObject::connect(&editor, &TMultiPanel::OnFontClick, [&](QObject *) { seen << "font"; });
+    hooks.font = [&](QFont &) {
+        seen << "dialog";
+        return false;
+    };
+    Click(btNewFile);
+    Click(btSaveFile);
+    Click(btCopyText);
+    Click(btFont);
+    EXPECT_EQ(seen, (QStringList{"new:0NEWFILE", "save", "saveas", "copy", "font", "dialog"}));
+}
+
+TEST_F(MultiEditorTest, DroppedFoldersAreSkipped)
+{
+    editor.SetDragAccept(true);
+    QMimeData mime;
+    mime.setUrls({QUrl::fromLocalFile(dir.path()), QUrl::fromLocalFile(MakeFile("x.txt", "x")),
+                  QUrl::fromLocalFile(Path("gibt es nicht")), QUrl::fromLocalFile(MakeFile("y.txt", "y"))});
+    QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&editor, &enter);
+    EXPECT_TRUE(enter.isAccepted());
+    QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, Qt::NoModifier);
+    QCoreApplication::sendEvent(&editor, &drop);
+    EXPECT_EQ(editor.TabNames(), (QStringList{"x.txt", "y.txt"}));
+}
+
+TEST_F(MultiEditorTest, OptionsReachEveryControl)
+{
+    editor.OpenFile(MakeFile("a.txt", "a"));
+    editor.SetHideSelection(true); // before the second control
+    editor.OpenFile(MakeFile("b.txt", "b"));
+    EXPECT_FALSE(editor.ControlAt(1)->HideSelection()) << "a new control starts with HideSelection off";
+    EXPECT_TRUE(editor.ControlAt(0)->HideSelection());
+    editor.SetHideSelection(false);
+    editor.SetWordWrap(false);
+    editor.SetWantTabs(true);
+    editor.SetWantReturns(false);
+    editor.SetScrollBars(TScrollStyle::ssVertical);
+    editor.SetPlainText(false);
+    editor.SetHelpContext(300);
+    for (int i = 0; i < 2; ++i) {
+        TXMemo *m = editor.ControlAt(i);
+        EXPECT_FALSE(m->HideSelection());
+        EXPECT_FALSE(m->WordWrap());
+        EXPECT_TRUE(m->WantTabs());
+        EXPECT_FALSE(m->WantReturns());
+        EXPECT_EQ(m->ScrollBars(), TScrollStyle::ssVertical);
+        EXPECT_FALSE(m->PlainText());
+        EXPECT_EQ(m->HelpContext(), 300);
+    }
+    EXPECT_EQ(editor.ControlAt(0)->Text(), QByteArray("a"));
+}
+
+TEST_F(MultiEditorTest, ControlsFollowTheChosenFontUnlessTheyHaveTheirOwn)
+{
+    editor.OpenFile(MakeFile("a.txt", "a"));
+    editor.OpenFile(MakeFile("b.txt", "b"));
+    const QFont own(QStringLiteral("DejaVu Sans Mono"), 14);
+    editor.ControlAt(1)->SetEditorFont(own);
+    hooks.font = [](QFont &font) {
+        font = QFont(QStringLiteral("Liberation Serif"), 12);
+        return true;
+    };
+    Click(btFont);
+    EXPECT_EQ(editor.EditorFont().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(editor.ControlAt(0)->EditorFont().family(), QStringLiteral("Liberation Serif"));
+    EXPECT_EQ(editor.ControlAt(1)->EditorFont(), own);
+}
+
+TEST_F(MultiEditorTest, ControlEventsArePassedOnThenActualize)
+{
+    editor.OpenFile(MakeFile("a.txt", "a"));
+    QStringList seen;
+    QObject::connect(&editor, &TMultiEditor::OnKeyPress, [&](QObject *s, char &key) {
+        EXPECT_EQ(s, &editor);
+        seen << QStringLiteral("press:%1").arg(key);
+        if (key == 'q')
+            key = 'Q';
+    });
+    QObject::connect(&editor, &TMultiEditor::OnKeyUp, [&](QObject *, int &, Qt::KeyboardModifiers) { seen << "up"; });
+    QObject::connect(&editor, &TMultiEditor::OnChange, [&](QObject *) { seen << "change"; });
+    QObject::connect(&editor, &TMultiPanel::OnActualize,
+                     [&](QObject *s) { seen << (s == editor.CurrentControl() ? "actualize" : "actualize?"); });
+    Text(editor.CurrentControl(), QStringLiteral("q"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(seen, (QStringList{"press:q", "up", "actualize", "change", "actualize"}));
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("Qa"));
+}
+
+TEST_F(MultiEditorTest, ClipboardCommandsWorkOnTheCurrentFile)
+{
+    editor.CutClick(nullptr); // no file: nothing happens
+    editor.OpenFile(MakeFile("a.txt", "Hallo Welt"));
+    TXMemo *memo = editor.CurrentControl();
+    memo->Select(0, 6);
+    editor.CutClick(nullptr);
+    EXPECT_EQ(memo->Text(), QByteArray("Welt"));
+    memo->SetSelStart(4);
+    editor.InsertClick(nullptr);
+    EXPECT_EQ(memo->Text(), QByteArray("WeltHallo "));
+    memo->Select(0, 4);
+    editor.DeleteClick(nullptr);
+    EXPECT_EQ(memo->Text(), QByteArray("Hallo "));
+    editor.UndoClick(nullptr);
+    EXPECT_EQ(memo->Text(), QByteArray("WeltHallo "));
+}
+
+TEST_F(MultiEditorTest, InitialDirDropsOneTrailingSeparatorButNotARoot)
+{
+    editor.SetInitialDir(QStringLiteral("/home/texte/"));
+    EXPECT_EQ(editor.InitialDir(), QStringLiteral("/home/texte"));
+    editor.SetInitialDir(QStringLiteral("/"));
+    EXPECT_EQ(editor.InitialDir(), QStringLiteral("/"));
+    editor.SetInitialDir(QStringLiteral("C:\\Texte\\"));
+    EXPECT_EQ(editor.InitialDir(), QStringLiteral("C:\\Texte"));
+    editor.SetInitialDir(QStringLiteral("C:\\"));
+    EXPECT_EQ(editor.InitialDir(), QStringLiteral("C:\\"));
+}

@@ -1,0 +1,287 @@
+#include "TestSupport.h"
+#include "editor/XMemo.h"
+#include "editor/core/EditorError.h"
+
+#include <QApplication>
+#include <QBuffer>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QMimeData>
+#include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <csignal>
+
+using namespace testsupport;
+
+namespace {
+
+QByteArray AllBytes()
+{
+    QByteArray bytes;
+    for (int i = 0; i < 256; ++i)
+        bytes.append(char(i));
+    return bytes;
+}
+
+class XMemoTest : public ::testing::Test
+{
+protected:
+    QTemporaryDir dir;
+    TXMemo memo;
+    QString Path(const QString &name) const { return dir.filePath(name); }
+};
+
+} // namespace
+
+TEST_F(XMemoTest, LoadAndSaveKeepEveryByte)
+{
+    const QList<QByteArray> corpus = {
+        AllBytes(),
+        QByteArray("a\r\nb\nc\rd\r\n\n\r\re", 15),
+        QByteArray("no final line break"),
+        QByteArray(),
+        QByteArray("\0\0x\0", 4),
+        QByteArray("\r"),
+        QByteArray("ends with CR\r"),
+        AllBytes().repeated(4000),
+    };
+    int n = 0;
+    for (const QByteArray &bytes : corpus) {
+        const QString in = Path(QStringLiteral("in%1").arg(n)), out = Path(QStringLiteral("out%1").arg(n));
+        ++n;
+        WriteBytes(in, bytes);
+        LoadTextFile(&memo, in);
+        EXPECT_EQ(memo.TextLength(), bytes.size());
+        SaveTextFile(&memo, out);
+        EXPECT_EQ(ReadBytes(out), bytes) << "corpus entry " << n;
+    }
+}
+
+TEST_F(XMemoTest, FailedOpenKeepsTextAndNamesTheFile)
+{
+    memo.SetText("kept");
+    const QString missing = Path(QStringLiteral("nicht da.txt"));
+    try {
+        LoadTextFile(&memo, missing);
+        FAIL() << "no error for a missing file";
+    } catch (const TEditorError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(missing));
+    }
+    EXPECT_THROW(LoadTextFile(&memo, dir.path()), TEditorError);
+    EXPECT_EQ(memo.Text(), QByteArray("kept"));
+}
+
+TEST_F(XMemoTest, StreamsReadFromTheirPositionAndKeepTheModifiedFlag)
+{
+    QByteArray data("0123456789");
+    QBuffer buffer(&data);
+    buffer.open(QIODevice::ReadOnly);
+    buffer.seek(4);
+    memo.SetModified(true);
+    memo.ReadTextFromStream(buffer);
+    EXPECT_EQ(memo.Text(), QByteArray("456789"));
+    EXPECT_TRUE(memo.Modified()) << "loading must not clear the modified flag";
+
+    memo.ReadTextFromStream(buffer); // at its end
+    EXPECT_EQ(memo.TextLength(), 0);
+}
+
+TEST_F(XMemoTest, WritingClearsTheModifiedFlagOnlyOnSuccess)
+{
+    QByteArray out;
+    QBuffer sink(&out);
+    sink.open(QIODevice::WriteOnly);
+    memo.SetModified(true);
+    memo.WriteTextToStream(sink);
+    EXPECT_EQ(out.size(), 0);
+    EXPECT_FALSE(memo.Modified());
+
+    memo.SetText("text");
+    memo.SetModified(true);
+    QBuffer readOnly(&out);
+    readOnly.open(QIODevice::ReadOnly);
+    EXPECT_THROW(memo.WriteTextToStream(readOnly), TEditorError);
+    EXPECT_TRUE(memo.Modified());
+}
+
+TEST_F(XMemoTest, SaveErrorsLeaveTheOriginalIntact)
+{
+    const QString target = Path(QStringLiteral("brief.txt"));
+    const QByteArray original = AllBytes().repeated(10);
+    WriteBytes(target, original);
+    memo.SetText(QByteArray(200000, 'x'));
+
+    // A full disk: writes past the limit fail (EFBIG) instead of the disk.
+    std::signal(SIGXFSZ, SIG_IGN);
+    rlimit old{};
+    getrlimit(RLIMIT_FSIZE, &old);
+    rlimit small = old;
+    small.rlim_cur = 50000;
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    QString message;
+    try {
+        SaveTextFile(&memo, target);
+    } catch (const TEditorError &error) {
+        message = error.Message();
+    }
+    setrlimit(RLIMIT_FSIZE, &old);
+    EXPECT_EQ(message, QStringLiteral("Speichern des Streams ist mißlungen"));
+    EXPECT_EQ(ReadBytes(target), original);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{QStringLiteral("brief.txt")})
+        << "no temporary file may be left behind";
+
+    const QString noFolder = Path(QStringLiteral("fehlt/brief.txt"));
+    try {
+        SaveTextFile(&memo, noFolder);
+        FAIL() << "saving into a missing folder succeeded";
+    } catch (const TEditorError &error) {
+        EXPECT_EQ(error.Message(), QStringLiteral("Datei %1 kann nicht erstellt werden").arg(noFolder));
+    }
+    EXPECT_THROW(SaveTextFile(&memo, dir.path()), TEditorError);
+}
+
+TEST_F(XMemoTest, SaveKeepsPermissionsAndWritesThroughLinks)
+{
+    const QString target = Path(QStringLiteral("ziel.txt"));
+    const QString link = Path(QStringLiteral("verweis.txt"));
+    WriteBytes(target, "alt");
+    QFile::setPermissions(target, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    ASSERT_TRUE(QFile::link(target, link));
+    memo.SetText("neu");
+    SaveTextFile(&memo, link);
+    EXPECT_TRUE(QFileInfo(link).isSymLink());
+    EXPECT_EQ(ReadBytes(target), QByteArray("neu"));
+    const auto modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    EXPECT_EQ(QFileInfo(target).permissions() & modeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+}
+
+TEST_F(XMemoTest, TypedCharactersBecomeWindows1252Bytes)
+{
+    Text(&memo, QStringLiteral("a€„ÄŸ"));
+    EXPECT_EQ(memo.Text(), QByteArray("a\x80\x84\xC4\x9F"));
+    // A character the file cannot hold is refused, not replaced.
+    Text(&memo, QStringLiteral("中"));
+    EXPECT_EQ(memo.Text(), QByteArray("a\x80\x84\xC4\x9F"));
+    EXPECT_TRUE(memo.Modified());
+}
+
+TEST_F(XMemoTest, KeyHandlersCanSwallowKeys)
+{
+    QObject::connect(&memo, &TXMemo::KeyPress, [](TXMemo *, char &key) {
+        if (key == 'x')
+            key = 0;
+        else if (key == 'y')
+            key = 'Y';
+    });
+    QObject::connect(&memo, &TXMemo::KeyDown, [](TXMemo *, int &key, Qt::KeyboardModifiers) {
+        if (key == Qt::Key_Backspace)
+            key = 0;
+    });
+    Text(&memo, QStringLiteral("axyb"));
+    Key(&memo, Qt::Key_Backspace);
+    EXPECT_EQ(memo.Text(), QByteArray("aYb"));
+}
+
+TEST_F(XMemoTest, EnterInsertsTheFilesOwnLineEnding)
+{
+    const QList<QPair<QByteArray, QByteArray>> cases = {
+        {"a\nb\n", "\n"}, {"a\r\nb", "\r\n"}, {"a\rb\r", "\r"}, {"", "\r\n"}, {"x\r\ny\nz\n", "\n"}};
+    for (const auto &[text, eol] : cases) {
+        memo.SetText(text);
+        memo.SetSelStart(memo.TextLength());
+        Key(&memo, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+        EXPECT_EQ(memo.Text(), text + eol);
+    }
+}
+
+TEST_F(XMemoTest, AnEditChangesOnlyTheBytesEdited)
+{
+    const QByteArray mixed("eins\r\nzwei\ndrei\rvier\x84\x00 f\xfcnf", 30);
+    memo.SetText(mixed);
+    memo.SetSelStart(12); // inside "drei"
+    Text(&memo, QStringLiteral("Ü"));
+    QByteArray expected = mixed;
+    expected.insert(12, '\xDC');
+    EXPECT_EQ(memo.Text(), expected);
+}
+
+TEST_F(XMemoTest, WantTabsAndWantReturns)
+{
+    Key(&memo, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    Key(&memo, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    memo.SetWantReturns(false);
+    Key(&memo, Qt::Key_Return, Qt::NoModifier, QStringLiteral("\r"));
+    EXPECT_EQ(memo.Text(), QByteArray("\r\n"));
+    memo.SetWantTabs(true);
+    Key(&memo, Qt::Key_Tab, Qt::NoModifier, QStringLiteral("\t"));
+    EXPECT_EQ(memo.Text(), QByteArray("\r\n\t"));
+}
+
+TEST_F(XMemoTest, PastePlainText)
+{
+    memo.SetText("Hallo Welt");
+    memo.Select(6, 4);
+    QApplication::clipboard()->setText(QStringLiteral("„Leute“ €"));
+    PastePlainText(&memo);
+    EXPECT_EQ(memo.Text(), QByteArray("Hallo \x84Leute\x93 \x80"));
+
+    memo.SetSelStart(0); // empty selection: insert at the caret
+    QApplication::clipboard()->setText(QStringLiteral(">"));
+    PastePlainText(&memo);
+    EXPECT_EQ(memo.Text().left(2), QByteArray(">H"));
+
+    memo.Select(0, 7); // no text on the clipboard: the selection goes
+    QApplication::clipboard()->setMimeData(new QMimeData);
+    PastePlainText(&memo);
+    EXPECT_EQ(memo.Text(), QByteArray("\x84Leute\x93 \x80"));
+}
+
+TEST_F(XMemoTest, CopyGivesTheClipboardUnicode)
+{
+    memo.SetText("\x80 \x84x\x93");
+    memo.Select(0, 5);
+    memo.CopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("€ „x“"));
+}
+
+TEST_F(XMemoTest, CaretLineAndColumn)
+{
+    memo.SetText("ab\r\ncde\nf");
+    memo.SetSelStart(0);
+    EXPECT_EQ(CaretLine(&memo), 1);
+    EXPECT_EQ(CaretColumn(&memo), 1);
+    memo.Select(6, 2); // "e\n" on line 2: the start counts
+    EXPECT_EQ(CaretLine(&memo), 2);
+    EXPECT_EQ(CaretColumn(&memo), 3);
+    memo.SetSelStart(memo.TextLength());
+    EXPECT_EQ(CaretLine(&memo), 3);
+    EXPECT_EQ(CaretColumn(&memo), 2);
+}
+
+TEST_F(XMemoTest, UndoGoesBackOneStepPerCall)
+{
+    memo.SetText("");
+    Text(&memo, QStringLiteral("eins"));
+    memo.Select(0, 4);
+    memo.SetSelText("zwei");
+    memo.SetSelStart(4);
+    Text(&memo, QStringLiteral("!?"));
+    memo.Undo();
+    EXPECT_EQ(memo.Text(), QByteArray("zwei"));
+    memo.Undo();
+    EXPECT_EQ(memo.Text(), QByteArray("eins"));
+    memo.Undo();
+    EXPECT_EQ(memo.Text(), QByteArray(""));
+    EXPECT_FALSE(memo.Modified());
+}
+
+TEST_F(XMemoTest, ChangeIsReportedAfterTheEdit)
+{
+    QList<qint64> lengths;
+    QObject::connect(&memo, &TXMemo::Change, [&](TXMemo *m) { lengths << m->TextLength(); });
+    Text(&memo, QStringLiteral("abc"));
+    QCoreApplication::processEvents();
+    ASSERT_FALSE(lengths.isEmpty());
+    EXPECT_EQ(lengths.last(), 3);
+}
