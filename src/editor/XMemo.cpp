@@ -19,6 +19,12 @@ namespace {
 
 constexpr qint64 kReadChunk = 4 << 20;
 
+// Wrapping measures every character through Qt's text layout (about 0.35 s
+// per MB here), and a caret jump past the part already wrapped in the
+// background makes Scintilla wrap everything up to it at once: 37 s at the
+// end of 100 MB. Larger texts are shown unwrapped.
+constexpr qint64 kMaxWrappedBytes = 2 << 20;
+
 bool HasLocalFiles(const QMimeData *mime)
 {
     if (!mime || !mime->hasUrls())
@@ -99,16 +105,17 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
 
     // A fresh document per load: no undo history and no styles to keep.
+    // Its buffer is allocated once, with room for typing: growing it later
+    // would copy the whole text on the first key.
+    const qint64 room = expected + expected / 16 + 65536;
     void *doc = reinterpret_cast<void *>(SendScintilla(
-        SCI_CREATEDOCUMENT, static_cast<unsigned long>(expected + 1),
+        SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
         static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
     SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     ConfigureDocument();
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-    if (expected > 0)
-        SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(expected + 1));
 
     textfile::TEolCounter counter;
     std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
@@ -132,7 +139,6 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     SendScintilla(SCI_SETSAVEPOINT);
     m_forcedModified = wasModified;
     SetEol(counter.Dominant());
-    SendScintilla(SCI_GOTOPOS, 0UL);
     ApplyWrap();
     if (readError)
         throw TEditorError(QStringLiteral("Laden des Streams ist mißlungen"));
@@ -306,7 +312,12 @@ void TXMemo::SetWordWrap(bool on)
 
 void TXMemo::ApplyWrap()
 {
-    SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(m_wordWrap ? SC_WRAP_WORD : SC_WRAP_NONE));
+    SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(WrapsLines() ? SC_WRAP_WORD : SC_WRAP_NONE));
+}
+
+bool TXMemo::WrapsLines() const
+{
+    return m_wordWrap && TextLength() <= kMaxWrappedBytes;
 }
 
 void TXMemo::SetScrollBars(TScrollStyle style)

@@ -70,6 +70,9 @@ public:
 
     bool WordWrap() const { return m_wordWrap; }
     void SetWordWrap(bool on);
+    // Whether lines are wrapped on screen: WordWrap, unless the text is too
+    // large to wrap without freezing the window.
+    bool WrapsLines() const;
     TScrollStyle ScrollBars() const { return m_scrollBars; }
     void SetScrollBars(TScrollStyle style);
     bool WantTabs() const { return m_wantTabs; }

@@ -489,3 +489,28 @@ TEST_F(MultiEditorTest, InitialDirDropsOneTrailingSeparatorButNotARoot)
     editor.SetInitialDir(QStringLiteral("C:\\"));
     EXPECT_EQ(editor.InitialDir(), QStringLiteral("C:\\"));
 }
+
+TEST_F(MultiEditorTest, OpenAndSaveWithoutEditsGivesTheSameBytes)
+{
+    QByteArray all;
+    for (int i = 0; i < 256; ++i)
+        all.append(char(i));
+    QByteArray oneLine(50 << 20, 'x');
+    for (qsizetype i = 0; i < oneLine.size(); i += 4099)
+        oneLine[i] = char(0x80 + i % 32);
+    const QList<QPair<QString, QByteArray>> corpus = {
+        {"alle Bytes.bin", all.repeated(3)},
+        {"gemischt \"zitiert\" Bücher.txt", QByteArray("a\r\nb\nc\rd\0e\r\n\n\r", 15)},
+        {"leer.txt", QByteArray()},
+        {"ohne Umbruch.txt", QByteArray("kein Zeilenende \x84x\x93")},
+        {"eine Zeile.txt", oneLine},
+    };
+    for (const auto &[name, bytes] : corpus) {
+        const QString path = MakeFile(name, bytes);
+        editor.OpenFile(path);
+        editor.SaveFileAt(editor.FileCount() - 1);
+        EXPECT_TRUE(ReadBytes(path) == bytes) << name.toStdString();
+    }
+    EXPECT_EQ(editor.FileCount(), corpus.size());
+    EXPECT_TRUE(errors.isEmpty());
+}
