@@ -1,18 +1,49 @@
-#include "editor/MultEdit.h"
+#include "app/EditMain.h"
 #include "platform/DisplayFont.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
-#include <QMainWindow>
 #include <QTranslator>
+#include <cstdio>
+
+namespace {
+
+const char *const kUsage =
+    "Aufruf: quillon [OPTION] [DATEI...]\n"
+    "Quillon 32 - Editor für Textdateien; jede Datei wird in einem eigenen Register geöffnet.\n"
+    "\n"
+    "  -I DATEI      Einstellungen aus DATEI lesen und beim Beenden dorthin schreiben\n"
+    "  -P DATEI      DATEI öffnen und drucken\n"
+    "  -OEM DATEI    Inhalt von DATEI in ein unbenanntes Register laden\n"
+    "  --help        diese Hilfe anzeigen und beenden\n"
+    "  --version     Versionsnummer anzeigen und beenden\n"
+    "\n"
+    "Die Optionen gelten auch mit \"/\" statt \"-\" und in beliebiger Groß-/Kleinschreibung.\n";
+
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    // Answered before any window system is touched: they work without a display.
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray arg(argv[i]);
+        if (arg == "--help") {
+            std::fputs(kUsage, stdout);
+            return 0;
+        }
+        if (arg == "--version") {
+            std::fputs("Quillon 32 1.3.4.1\n", stdout);
+            return 0;
+        }
+    }
+
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("quillon"));
-    QApplication::setApplicationDisplayName(QStringLiteral("Quillon 32"));
+    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillon.svg")));
+    const QString startDir = QDir::currentPath();
 
     // Qt's own dialogs and buttons in German, like the rest of the program.
     QTranslator qtGerman;
@@ -21,14 +52,9 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtGerman);
     displayfont::Install();
 
-    QMainWindow window;
-    auto *editor = new TMultiEditor(&window);
-    editor->SetEditorFont(QFont(QStringLiteral("Times New Roman"), 10));
-    window.setCentralWidget(editor);
-    window.setGeometry(354, 101, 558, 299);
-    const QStringList arguments = QApplication::arguments().mid(1);
-    for (const QString &argument : arguments)
-        editor->OpenFile(QDir::current().absoluteFilePath(argument));
+    TMainForm window;
     window.show();
+    if (!window.FormShow(QApplication::arguments().mid(1), startDir))
+        return 0;
     return QApplication::exec();
 }

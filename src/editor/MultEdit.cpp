@@ -280,47 +280,40 @@ void TMultiEditor::DeleteClick(QObject *sender)
 void TMultiEditor::SetHideSelection(bool on)
 {
     m_hideSelection = on;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetHideSelection(on);
+    ForEachControl([&](TXMemo *control) { control->SetHideSelection(on); });
 }
 
 void TMultiEditor::SetWantReturns(bool on)
 {
     m_wantReturns = on;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetWantReturns(on);
+    ForEachControl([&](TXMemo *control) { control->SetWantReturns(on); });
 }
 
 void TMultiEditor::SetWantTabs(bool on)
 {
     m_wantTabs = on;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetWantTabs(on);
+    ForEachControl([&](TXMemo *control) { control->SetWantTabs(on); });
 }
 
 void TMultiEditor::SetWordWrap(bool on)
 {
     m_wordWrap = on;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetWordWrap(on);
+    ForEachControl([&](TXMemo *control) { control->SetWordWrap(on); });
 }
 
 void TMultiEditor::SetScrollBars(TScrollStyle style)
 {
     m_scrollBars = style;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetScrollBars(style);
+    ForEachControl([&](TXMemo *control) { control->SetScrollBars(style); });
 }
 
 void TMultiEditor::SetPlainText(bool on)
 {
     m_plainText = on;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetPlainText(on);
+    ForEachControl([&](TXMemo *control) { control->SetPlainText(on); });
 }
 
 void TMultiEditor::EditorFontChanged()
 {
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->FollowFont(EditorFont());
+    ForEachControl([&](TXMemo *control) { control->FollowFont(EditorFont()); });
 }

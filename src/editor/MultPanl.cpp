@@ -268,8 +268,7 @@ void TMultiPanel::SetInitialDir(const QString &dir)
 void TMultiPanel::SetHelpContext(int context)
 {
     m_helpContext = context;
-    for (int i = 0; i < m_controlList.Count(); ++i)
-        m_controlList.Control(i)->SetHelpContext(context);
+    ForEachControl([context](TXMemo *control) { control->SetHelpContext(context); });
 }
 
 void TMultiPanel::SetDragAccept(bool accept)

@@ -200,6 +200,12 @@ protected:
     virtual void EditorFontChanged() {}
     QString NextUntitledName();
     int UntitledCounter() const { return m_untitledCounter; }
+    template <typename F>
+    void ForEachControl(F action) const
+    {
+        for (int i = 0; i < m_controlList.Count(); ++i)
+            action(m_controlList.Control(i));
+    }
     TPage *Page(int index) const;
     int PageCount() const;
     TPage *AppendPage(const QString &name);

@@ -349,6 +349,13 @@ void TXMemo::SetEditorFont(const QFont &font)
     ApplyFont();
 }
 
+void TXMemo::ResetFont(const QFont &font)
+{
+    m_parentFont = true;
+    m_font = font;
+    ApplyFont();
+}
+
 void TXMemo::FollowFont(const QFont &font)
 {
     if (!m_parentFont)

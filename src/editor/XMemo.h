@@ -93,6 +93,8 @@ public:
     void SetEditorFont(const QFont &font);
     // The owner's font, taken only while the control has none of its own.
     void FollowFont(const QFont &font);
+    // The owner's font again, and following it from now on.
+    void ResetFont(const QFont &font);
     bool ParentFont() const { return m_parentFont; }
 
     // The line ending Enter inserts: the one the loaded text uses most.

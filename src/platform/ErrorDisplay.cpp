@@ -1,6 +1,7 @@
 #include "platform/ErrorDisplay.h"
 
 #include "editor/core/EditorError.h"
+#include "platform/AppTitle.h"
 
 #include <QApplication>
 #include <QMessageBox>
@@ -26,7 +27,7 @@ void Show(const QString &message)
         Handler()(message);
         return;
     }
-    QMessageBox box(QMessageBox::Critical, QApplication::applicationDisplayName(), message, QMessageBox::Ok,
+    QMessageBox box(QMessageBox::Critical, apptitle::Title(), message, QMessageBox::Ok,
                     QApplication::activeWindow());
     box.exec();
 }

@@ -24,8 +24,8 @@ sleep 0.5
 xdotool type --delay 50 "A€„"
 xdotool key --delay 50 Return
 sleep 0.3
-# Save button: third on the bar (left 56, top 4, 24 pixels).
-xdotool mousemove --window "$win" 68 16 click 1
+# Save button: third on the bar (left 56, 24 pixels), the bar below the menu.
+xdotool mousemove --window "$win" 68 36 click 1
 sleep 0.5
 
 e2e_expect_bytes "$work/zwei daten.txt" 'A\x80\x84\r\nZeile\r\nzwei\r\n'

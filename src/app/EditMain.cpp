@@ -1,0 +1,521 @@
+#include "app/EditMain.h"
+
+#include "app/HelpView.h"
+#include "app/JustOne.h"
+#include "app/core/IniHelp.h"
+#include "editor/MultEdit.h"
+#include "platform/AppTitle.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/KeyState.h"
+#include "platform/core/Cp1252.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLocale>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusTipEvent>
+#include <QVBoxLayout>
+
+namespace {
+
+const QString kUnknown = QStringLiteral("<unbekannt>");
+
+QLabel *MakeLabel(QWidget *parent, const char *name, const QString &caption, const QString &hint)
+{
+    auto *label = new QLabel(caption, parent);
+    label->setObjectName(QLatin1String(name));
+    if (!hint.isEmpty()) {
+        label->setStatusTip(hint);
+        label->setToolTip(hint);
+    }
+    return label;
+}
+
+// A number label keeps its right edge where a "0" placed at `left` ends, and
+// grows to the left as the number grows.
+void PlaceNumber(QLabel *label, int left, int width)
+{
+    const int right = left + label->fontMetrics().horizontalAdvance(QLatin1Char('0'));
+    label->setGeometry(right - width, 4, width, 16);
+    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+}
+
+} // namespace
+
+std::function<bool(const QString &, const QStringList &)> TMainForm::StartProgram =
+    [](const QString &program, const QStringList &arguments) { return QProcess::startDetached(program, arguments); };
+
+TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("MainForm"));
+    setWindowTitle(QStringLiteral("Quillon"));
+    setGeometry(354, 101, 558, 299);
+    BuildStatusPanel();
+    BuildMenu();
+    m_justOne = new TJustOne(this);
+    m_justOne->SetActive(false);
+    FormCreate();
+}
+
+TMainForm::~TMainForm() = default;
+
+void TMainForm::FormCreate()
+{
+    auto *client = new QWidget(this);
+    auto *layout = new QVBoxLayout(client);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    m_editor = new TMultiEditor(client);
+    m_editor->setObjectName(QStringLiteral("Editor"));
+    layout->addWidget(m_editor, 1);
+    layout->addWidget(m_infoPanel);
+    setCentralWidget(client);
+
+    // The editor takes the window's font until it is given one of its own.
+    m_editor->SetEditorFont(QFont(QStringLiteral("Times New Roman"), 10));
+    connect(m_editor, &TMultiEditor::OnKeyPress, this, &TMainForm::EditorKeyPress);
+    connect(m_editor, &TMultiEditor::OnKeyUp, this, &TMainForm::EditorKeyUp);
+    connect(m_editor, &TMultiPanel::OnActualize, this, &TMainForm::EditorActualize);
+    m_editor->SetWantTabs(true);
+    m_editor->SetWantReturns(true);
+    m_editor->SetWordWrap(true);
+    m_editor->SetPlainText(true);
+    IniFileName = inihelp::GetIniFileName();
+    m_insertMode = true;
+}
+
+void TMainForm::BuildStatusPanel()
+{
+    m_infoPanel = new QFrame(this);
+    m_infoPanel->setObjectName(QStringLiteral("InfoPanel"));
+    m_infoPanel->setFixedHeight(24);
+    m_infoPanel->setFont(QFont(QStringLiteral("Times New Roman"), 10));
+    static_cast<QFrame *>(m_infoPanel)->setFrameShape(QFrame::StyledPanel);
+    m_rowLabel = MakeLabel(m_infoPanel, "RowLabel", QStringLiteral("0"), QStringLiteral("Zeile"));
+    m_colLabel = MakeLabel(m_infoPanel, "ColLabel", QStringLiteral("0"), QStringLiteral("Spalte"));
+    m_sizeLabel = MakeLabel(m_infoPanel, "SizeLabel", QStringLiteral("0"), QStringLiteral("Dateigröße"));
+    m_hintLabel = MakeLabel(m_infoPanel, "HintLabel", QStringLiteral("Information"), QString());
+    PlaceNumber(m_rowLabel, 55, 50);
+    PlaceNumber(m_colLabel, 107, 50);
+    PlaceNumber(m_sizeLabel, 168, 60);
+    m_hintLabel->setGeometry(192, 4, m_hintLabel->sizeHint().width(), 16);
+
+    auto *keyPanel = new QWidget(m_infoPanel);
+    keyPanel->setObjectName(QStringLiteral("KeyPanel"));
+    keyPanel->setFixedSize(145, 24);
+    m_capsLabel = MakeLabel(keyPanel, "CapsLabel", QStringLiteral("Caps"), QString());
+    m_insertLabel = MakeLabel(keyPanel, "InsertLabel", QStringLiteral("Ins"), QString());
+    m_numLabel = MakeLabel(keyPanel, "NumLabel", QStringLiteral("Num"), QString());
+    m_scrollLabel = MakeLabel(keyPanel, "ScrollLabel", QStringLiteral("Scroll"), QString());
+    int x[] = {6, 40, 72, 107};
+    QLabel *keys[] = {m_capsLabel, m_insertLabel, m_numLabel, m_scrollLabel};
+    for (int i = 0; i < 4; ++i) {
+        keys[i]->move(x[i], 4);
+        keys[i]->hide();
+    }
+    // The key panel keeps to the right edge, the hint label fills up to it.
+    auto *row = new QHBoxLayout(m_infoPanel);
+    row->setContentsMargins(0, 0, 0, 0);
+    row->addStretch(1);
+    row->addWidget(keyPanel);
+}
+
+QAction *TMainForm::AddItem(QMenu *menu, const char *name, const QString &caption,
+                            const std::function<void()> &action, const QKeySequence &shortcut)
+{
+    QAction *item = menu->addAction(caption);
+    item->setObjectName(QLatin1String(name));
+    if (!shortcut.isEmpty())
+        item->setShortcut(shortcut);
+    if (action)
+        connect(item, &QAction::triggered, this, [action] { errordisplay::RunGuarded(action); });
+    return item;
+}
+
+void TMainForm::BuildMenu()
+{
+    auto menu = [this](const char *name, const QString &caption, int context) {
+        QMenu *m = menuBar()->addMenu(caption);
+        m->setObjectName(QLatin1String(name));
+        m->menuAction()->setObjectName(QLatin1String(name));
+        m->menuAction()->setData(context);
+        m->installEventFilter(this);
+        return m;
+    };
+    auto editor = [this] { return m_editor; };
+
+    QMenu *datei = menu("Datei1", QStringLiteral("&Datei"), 100);
+    AddItem(datei, "Neu1", QStringLiteral("&Neu"), [=] { editor()->NewFileClick(Item("Neu1")); });
+    datei->addSeparator();
+    AddItem(datei, "Oeffnen", QStringLiteral("Ö&ffnen"), [=] { editor()->OpenFileClick(Item("Oeffnen")); });
+    AddItem(datei, "Sichern1", QStringLiteral("&Sichern"), [=] { editor()->SaveFileClick(Item("Sichern1")); });
+    AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
+            [=] { editor()->SaveAsFileClick(Item("Sichernunter1")); });
+    datei->addSeparator();
+    AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), {});
+    AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."), {});
+    AddItem(datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), {});
+    datei->addSeparator();
+    AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
+    datei->addSeparator();
+    AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { NeuerEditor1Click(); });
+    AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), {});
+    datei->addSeparator();
+    AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
+
+    QMenu *bearbeiten = menu("Bearbeiten1", QStringLiteral("&Bearbeiten"), 200);
+    AddItem(bearbeiten, "Rueckgaengig", QStringLiteral("&Rückgängig"),
+            [=] { editor()->UndoClick(Item("Rueckgaengig")); });
+    bearbeiten->addSeparator();
+    AddItem(bearbeiten, "Kopieren", QStringLiteral("&Kopieren"), [=] { editor()->CopyClick(Item("Kopieren")); });
+    AddItem(bearbeiten, "Ausschneiden", QStringLiteral("&Ausschneiden"),
+            [=] { editor()->CutClick(Item("Ausschneiden")); });
+    AddItem(bearbeiten, "Einfuegen", QStringLiteral("&Einfügen"), [=] { editor()->InsertClick(Item("Einfuegen")); },
+            QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    AddItem(bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [=] { editor()->DeleteClick(Item("Loeschen")); });
+    bearbeiten->addSeparator();
+    AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { DatumClick(); });
+
+    QMenu *suchen = menu("Suchen1", QStringLiteral("&Suchen"), 300);
+    AddItem(suchen, "Suchen2", QStringLiteral("&Suchen"), [=] { editor()->FindClick(Item("Suchen2")); },
+            QKeySequence(Qt::CTRL | Qt::Key_F));
+    AddItem(suchen, "Weitersuchen1", QStringLiteral("&Weitersuchen    F3"),
+            [=] { editor()->FindAgainClick(Item("Weitersuchen1")); });
+    AddItem(suchen, "Ersetzen1", QStringLiteral("&Ersetzen"), [=] { editor()->ReplaceClick(Item("Ersetzen1")); },
+            QKeySequence(Qt::CTRL | Qt::Key_R));
+    suchen->addSeparator();
+    AddItem(suchen, "GehezuZeile1", QStringLiteral("Gehe zu &Zeile..."),
+            [=] { editor()->GotoClick(Item("GehezuZeile1")); });
+
+    QMenu *optionen = menu("Optionen1", QStringLiteral("&Optionen"), 400);
+    AddItem(optionen, "AktuelleDatei1", QStringLiteral("--Aktuelle Datei--"), {})->setEnabled(false);
+    AddItem(optionen, "Schriftart1", QStringLiteral("&Schriftart"), [this] { Schriftart1Click(); });
+    AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { WordWrap1Click(); })->setCheckable(true);
+    AddItem(optionen, "AlleDateien1", QStringLiteral("--Alle Dateien--"), {})->setEnabled(false);
+    AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { Schriftart2Click(); });
+    AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { WordWrap2Click(); })->setCheckable(true);
+    optionen->addSeparator();
+    AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), {});
+    AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), {});
+    optionen->addSeparator();
+    QAction *neueDateien =
+        AddItem(optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { NeueDateienhierClick(); });
+    neueDateien->setCheckable(true);
+    neueDateien->setChecked(true);
+
+    QMenu *hilfe = menu("Hilfe1", QStringLiteral("&Hilfe"), 500);
+    AddItem(hilfe, "Hilfe2", QStringLiteral("&Hilfe"), [this] { THelpView::ShowContents(this); },
+            QKeySequence(Qt::Key_F1));
+    AddItem(hilfe, "Tasten1", QStringLiteral("&Tasten"), [this] { THelpView::ShowContext(this, 1000); })->setData(1000);
+    AddItem(hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
+    hilfe->addSeparator();
+    AddItem(hilfe, "Info1", QStringLiteral("&Info..."), {});
+
+}
+
+QAction *TMainForm::Item(const QString &name) const
+{
+    return menuBar()->findChild<QAction *>(name);
+}
+
+QLabel *TMainForm::StatusLabel(const QString &name) const
+{
+    return m_infoPanel->findChild<QLabel *>(name);
+}
+
+bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    const QString raw = cmdline::RawCommandLine(program, arguments);
+    const auto exists = [](const QString &name) { return QFileInfo(name).isFile(); };
+    RunActions(cmdline::InterpretOwn(raw, program, arguments, startDir, exists), false);
+
+    if (m_editor->FileCount() == 0) {
+        IniFileName.clear();
+        close();
+        return false;
+    }
+    ReadSettings(IniFileName);
+    if (m_editor->WordWrap())
+        m_editor->SetScrollBars(TScrollStyle::ssVertical);
+    Item(QStringLiteral("WordWrap2"))->setChecked(m_editor->WordWrap());
+    Item(QStringLiteral("ExportItem"))->setText(QStringLiteral("&Übergeben an ") + m_editor->OtherEditor());
+    for (QAction *top : menuBar()->actions()) {
+        if (!top->menu())
+            continue;
+        const int context = top->data().toInt();
+        for (QAction *item : top->menu()->actions())
+            item->setData(context);
+    }
+    return true;
+}
+
+void TMainForm::ProcessCommandString(const QString &text, const QString &senderDir)
+{
+    const QString program = QCoreApplication::applicationFilePath();
+    const auto exists = [](const QString &name) { return QFileInfo(name).isFile(); };
+    RunActions(cmdline::InterpretHandedOver(text, program, senderDir, exists), true);
+}
+
+void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOver)
+{
+    for (const cmdline::TAction &action : actions) {
+        errordisplay::RunGuarded([&] {
+            switch (action.kind) {
+            case cmdline::TAction::Open:
+                m_editor->OpenFile(action.name);
+                break;
+            case cmdline::TAction::Print:
+                m_editor->OpenFile(action.name);
+                m_editor->PrintFile(m_editor->FileIndex());
+                break;
+            case cmdline::TAction::Oem: {
+                m_editor->OpenFile(kUnknown);
+                try {
+                    LoadTextFile(m_editor->ControlAt(m_editor->FileCount() - 1),
+                                 TMultiEditor::CleanFileName(action.name));
+                } catch (const std::exception &) {
+                    // The placeholder tab stays empty, as for any unreadable file.
+                }
+                break;
+            }
+            case cmdline::TAction::IniFile:
+                if (!handedOver)
+                    IniFileName = action.name;
+                break;
+            }
+        });
+    }
+}
+
+void TMainForm::ReadSettings(const QString &)
+{
+    IniFileIsNew = false;
+}
+
+void TMainForm::WriteSettings(const QString &)
+{
+}
+
+void TMainForm::closeEvent(QCloseEvent *event)
+{
+    if (m_closing || FormCloseQuery()) {
+        m_closing = true;
+        event->accept();
+    } else {
+        event->ignore();
+    }
+}
+
+bool TMainForm::FormCloseQuery()
+{
+    const int n = m_editor->FileCount();
+    for (int k = 0; k < n; ++k) {
+        const int count = m_editor->FileCount();
+        m_editor->SelectFile(k);
+        errordisplay::RunGuarded([&] { m_editor->CloseFileClick(this); });
+        if (m_editor->FileCount() >= count)
+            return false;
+    }
+    if (IniFileName.isEmpty())
+        return true;
+    if (IniFileIsNew) {
+        const QString text = QStringLiteral("Soll eine neue Ini-Datei unter\r\n") + IniFileName
+            + QStringLiteral("\r\nangelegt werden ?");
+        switch (dialogs::AskYesNoCancel(this, QStringLiteral("Bestätigen"), text, dialogs::TKind::Question)) {
+        case dialogs::TAnswer::Yes: WriteSettings(IniFileName); return true;
+        case dialogs::TAnswer::No: return true;
+        case dialogs::TAnswer::Cancel: return false;
+        }
+    }
+    WriteSettings(IniFileName);
+    return true;
+}
+
+bool TMainForm::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::KeyPress && static_cast<QKeyEvent *>(event)->key() == Qt::Key_F1) {
+        if (auto *menu = qobject_cast<QMenu *>(watched)) {
+            // F1 in an open menu: the topic of the item under the mouse.
+            QAction *active = menu->activeAction();
+            const int context = active ? active->data().toInt() : menu->menuAction()->data().toInt();
+            THelpView::ShowContext(this, context);
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+bool TMainForm::event(QEvent *event)
+{
+    // Hints of the control under the mouse arrive as status tips.
+    if (event->type() == QEvent::StatusTip) {
+        ApplicationHint(static_cast<QStatusTipEvent *>(event)->tip());
+        return true;
+    }
+    return QMainWindow::event(event);
+}
+
+void TMainForm::ApplicationHint(const QString &hint)
+{
+    m_hintLabel->setText(hint);
+    m_hintLabel->setGeometry(192, 4, std::max(1, m_hintLabel->sizeHint().width()), 16);
+}
+
+void TMainForm::UpdateKeyLabels(bool show)
+{
+    const std::pair<QLabel *, keystate::TLock> locks[] = {
+        {m_numLabel, keystate::TLock::Num}, {m_capsLabel, keystate::TLock::Caps}, {m_scrollLabel, keystate::TLock::Scroll}};
+    for (const auto &[label, lock] : locks)
+        label->setVisible(show && keystate::IsOn(lock).value_or(false));
+    m_insertLabel->setVisible(show);
+}
+
+void TMainForm::UpdateInsertLabel()
+{
+    m_insertLabel->setText(m_insertMode ? QStringLiteral("Ins") : QStringLiteral("Over"));
+    m_insertLabel->setStyleSheet(m_insertMode ? QString() : QStringLiteral("color: red;"));
+    m_insertLabel->adjustSize();
+}
+
+void TMainForm::EditorActualize(QObject *)
+{
+    UpdateKeyLabels(true);
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    m_colLabel->setText(QString::number(CaretColumn(memo)));
+    m_rowLabel->setText(QString::number(CaretLine(memo)));
+    m_sizeLabel->setText(QString::number(memo->TextLength()));
+    Item(QStringLiteral("WordWrap1"))->setChecked(memo->WordWrap());
+
+    QString base = apptitle::Title();
+    const int separator = base.indexOf(QLatin1String(" : "));
+    if (separator >= 0)
+        base.remove(0, separator + 3);
+    const QString title = m_editor->ControlList().Name(m_editor->FileIndex()) + QStringLiteral(" : ") + base;
+    if (title != apptitle::Title())
+        apptitle::SetTitle(title);
+    setWindowTitle(apptitle::Title());
+}
+
+void TMainForm::EditorKeyUp(QObject *, int &key, Qt::KeyboardModifiers shift)
+{
+    if (key == Qt::Key_Insert && !(shift & (Qt::ControlModifier | Qt::ShiftModifier))) {
+        m_insertMode = !m_insertMode;
+        UpdateInsertLabel();
+    }
+}
+
+void TMainForm::EditorKeyPress(QObject *, char &key)
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo || m_insertMode)
+        return;
+    if (memo->SelLength() > 0 || key == '\b')
+        return;
+    memo->SetSelLength(1);
+    const QByteArray selected = memo->SelText();
+    // At the end of a line or of the text typing inserts: lines never join.
+    if (selected.isEmpty() || selected.at(0) == '\n' || selected.at(0) == '\r')
+        memo->SetSelLength(0);
+}
+
+void TMainForm::DatumClick()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    const QDateTime now = QDateTime::currentDateTime();
+    const QLocale locale = QLocale::system();
+    QString text = locale.toString(now.date(), QLocale::ShortFormat);
+    if (now.time() != QTime(0, 0, 0))
+        text += QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat);
+    memo->SetSelText(cp1252::FromQString(text));
+}
+
+void TMainForm::Schriftart1Click()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    QFont font = memo->EditorFont();
+    if (dialogs::GetFont(this, font))
+        memo->SetEditorFont(font);
+}
+
+void TMainForm::WordWrap1Click()
+{
+    // The item toggles its check mark itself when chosen.
+    QAction *item = Item(QStringLiteral("WordWrap1"));
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo) {
+        item->setChecked(!item->isChecked());
+        return;
+    }
+    memo->SetWordWrap(item->isChecked());
+    memo->SetScrollBars(item->isChecked() ? TScrollStyle::ssVertical : TScrollStyle::ssBoth);
+}
+
+void TMainForm::Schriftart2Click()
+{
+    m_editor->FontClick(Item(QStringLiteral("Schriftart2")));
+    for (int i = 0; i < m_editor->FileCount(); ++i) {
+        if (TXMemo *memo = m_editor->ControlAt(i))
+            memo->ResetFont(m_editor->EditorFont());
+    }
+}
+
+void TMainForm::WordWrap2Click()
+{
+    QAction *item = Item(QStringLiteral("WordWrap2"));
+    const bool wrap = item->isChecked();
+    m_editor->SetWordWrap(wrap);
+    m_editor->SetScrollBars(wrap ? TScrollStyle::ssVertical : TScrollStyle::ssBoth);
+    Item(QStringLiteral("WordWrap1"))->setChecked(wrap);
+}
+
+void TMainForm::SchliessenClick()
+{
+    m_editor->CloseFileClick(Item(QStringLiteral("Schliessen")));
+    UpdateKeyLabels(m_editor->FileCount() > 0);
+}
+
+void TMainForm::NeuerEditor1Click()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    const bool accepting = Item(QStringLiteral("NeueDateienhier"))->isChecked();
+    if (accepting)
+        m_justOne->SetActive(false);
+    const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
+    QString handed = name;
+    if (memo->Modified()) {
+        m_editor->SaveFileClick(Item(QStringLiteral("NeuerEditor1")));
+        // Still modified: the save was cancelled; moving the file would lose
+        // the text, so it stays here.
+        if (memo->Modified()) {
+            if (accepting)
+                m_justOne->SetActive(true);
+            return;
+        }
+        handed = m_editor->ControlList().Name(m_editor->FileIndex());
+    }
+    m_editor->ClosePage(m_editor->FileIndex());
+    StartProgram(QCoreApplication::applicationFilePath(), {handed});
+    if (accepting)
+        m_justOne->SetActive(true);
+}
+
+void TMainForm::NeueDateienhierClick()
+{
+    QAction *item = Item(QStringLiteral("NeueDateienhier"));
+    m_justOne->SetActive(item->isChecked());
+}

@@ -1,0 +1,89 @@
+#pragma once
+// The main window: menus, status panel, caption, and the closing sequence.
+#include "app/core/CommandLine.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <functional>
+
+class QAction;
+class QLabel;
+class QMenu;
+class TJustOne;
+class TMultiEditor;
+class TXMemo;
+
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+
+public:
+    explicit TMainForm(QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    TMultiEditor *Editor() const { return m_editor; }
+    TJustOne *JustOne() const { return m_justOne; }
+    QString IniFileName;
+    bool IniFileIsNew = false;
+    bool InsertMode() const { return m_insertMode; }
+
+    // First show: interprets the own command line (`arguments` are argv[1..]
+    // of a start in `startDir`), then reads the settings. Returns false when
+    // no file is open afterwards: the window has closed.
+    bool FormShow(const QStringList &arguments, const QString &startDir);
+    // A command line handed over by a later start (program path first).
+    void ProcessCommandString(const QString &text, const QString &senderDir);
+
+    virtual void ReadSettings(const QString &iniFileName);
+    virtual void WriteSettings(const QString &iniFileName);
+
+    QAction *Item(const QString &name) const;
+    QLabel *StatusLabel(const QString &name) const;
+
+    // The command that starts a program: tests record instead.
+    static std::function<bool(const QString &program, const QStringList &arguments)> StartProgram;
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    bool event(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate();
+    void BuildMenu();
+    void BuildStatusPanel();
+    QAction *AddItem(QMenu *menu, const char *name, const QString &caption,
+                     const std::function<void()> &action, const QKeySequence &shortcut = {});
+    void RunActions(const QList<cmdline::TAction> &actions, bool handedOver);
+    bool FormCloseQuery();
+
+    void ApplicationHint(const QString &hint);
+    void EditorActualize(QObject *sender);
+    void EditorKeyUp(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    void EditorKeyPress(QObject *sender, char &key);
+    void UpdateKeyLabels(bool show);
+    void UpdateInsertLabel();
+
+    void DatumClick();
+    void Schriftart1Click();
+    void WordWrap1Click();
+    void Schriftart2Click();
+    void WordWrap2Click();
+    void SchliessenClick();
+    void NeuerEditor1Click();
+    void NeueDateienhierClick();
+
+    TMultiEditor *m_editor = nullptr;
+    TJustOne *m_justOne = nullptr;
+    QWidget *m_infoPanel = nullptr;
+    QLabel *m_rowLabel = nullptr;
+    QLabel *m_colLabel = nullptr;
+    QLabel *m_sizeLabel = nullptr;
+    QLabel *m_hintLabel = nullptr;
+    QLabel *m_capsLabel = nullptr;
+    QLabel *m_insertLabel = nullptr;
+    QLabel *m_numLabel = nullptr;
+    QLabel *m_scrollLabel = nullptr;
+    bool m_insertMode = true;
+    bool m_closing = false;
+};

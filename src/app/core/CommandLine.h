@@ -1,0 +1,47 @@
+#pragma once
+// Interpreting command lines: the program's own at start-up, and the one a
+// later start hands over to the running window. No window is needed: the
+// result is the list of things to do, in order.
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+namespace cmdline {
+
+struct TAction
+{
+    enum Kind {
+        Open,    // OpenFile(name)
+        Print,   // OpenFile(name), then print that file's tab
+        Oem,     // OpenFile("<unbekannt>"), then load `name` into that tab
+        IniFile, // the settings file named on the command line
+    };
+    Kind kind;
+    QString name;
+    bool operator==(const TAction &other) const { return kind == other.kind && name == other.name; }
+};
+
+using TFileExists = std::function<bool(const QString &absoluteName)>;
+
+// The platform's "raw command line" on Linux: the program's full path, then
+// every argument, joined by one blank; an argument that contains a blank is
+// wrapped in double quotes.
+QString RawCommandLine(const QString &programPath, const QStringList &arguments);
+
+// A name made absolute against `baseDir`; names beginning with "<" (tabs
+// without a file) and empty names stay as they are.
+QString Absolute(const QString &name, const QString &baseDir);
+
+// The program's own command line at the first show of the window.
+// `arguments` are argv[1..]; names are made absolute against `baseDir` (the
+// directory the program was started in) before they are tested or returned,
+// except the value of the settings-file option, which is returned unchanged.
+QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath,
+                            const QStringList &arguments, const QString &baseDir, const TFileExists &fileExists);
+
+// A command line handed over by a later start (program path first).
+QList<TAction> InterpretHandedOver(const QString &text, const QString &programPath, const QString &baseDir,
+                                   const TFileExists &fileExists);
+
+} // namespace cmdline

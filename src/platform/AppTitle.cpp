@@ -1,0 +1,21 @@
+#include "platform/AppTitle.h"
+
+namespace apptitle {
+namespace {
+QString &Storage()
+{
+    static QString title = QStringLiteral("Quillon 32");
+    return title;
+}
+} // namespace
+
+QString Title()
+{
+    return Storage();
+}
+
+void SetTitle(const QString &title)
+{
+    Storage() = title;
+}
+} // namespace apptitle

@@ -1,0 +1,244 @@
+#include "TestSupport.h"
+#include "app/EditMain.h"
+#include "editor/MultEdit.h"
+#include "platform/AppTitle.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/core/Cp1252.h"
+
+#include <QFileInfo>
+#include <QLocale>
+
+#include <QAction>
+#include <QLabel>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using dialogs::TAnswer;
+
+namespace {
+
+class MainFormTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        apptitle::SetTitle(QStringLiteral("Quillon 32"));
+        hooks.ask = [this](const QString &caption, const QString &text) {
+            const TMultiEditor *editor = form->Editor();
+            const QString current =
+                editor->FileCount() ? QFileInfo(editor->ControlList().Name(editor->FileIndex())).fileName() : QString();
+            asked << caption + QLatin1Char('|') + text + QLatin1Char('|') + current;
+            return answers.isEmpty() ? TAnswer::No : answers.takeFirst();
+        };
+        hooks.save = [](const QString &, const QString &, const QString &) { return QString(); };
+        dialogs::SetHooks(&hooks);
+        errordisplay::SetHandler([this](const QString &m) { errors << m; });
+        started.clear();
+        TMainForm::StartProgram = [this](const QString &program, const QStringList &args) {
+            started << program + QLatin1Char('|') + args.join(QLatin1Char('|'));
+            return true;
+        };
+        form = new TMainForm;
+        form->IniFileName.clear();
+    }
+    void TearDown() override
+    {
+        form->IniFileName.clear();
+        answers = QList<TAnswer>(20, TAnswer::No);
+        form->close();
+        delete form;
+        dialogs::SetHooks(nullptr);
+        errordisplay::SetHandler(nullptr);
+    }
+    QString MakeFile(const QString &name, const QByteArray &bytes)
+    {
+        WriteBytes(dir.filePath(name), bytes);
+        return dir.filePath(name);
+    }
+    TXMemo *Memo() const { return form->Editor()->CurrentControl(); }
+
+    QTemporaryDir dir;
+    dialogs::THooks hooks;
+    QList<TAnswer> answers;
+    QStringList asked, errors, started;
+    TMainForm *form = nullptr;
+};
+
+} // namespace
+
+TEST_F(MainFormTest, TheCaptionNamesTheCurrentFile)
+{
+    MakeFile("a.txt", "A");
+    MakeFile("b.txt", "B");
+    EXPECT_EQ(form->windowTitle(), QStringLiteral("Quillon"));
+    ASSERT_TRUE(form->FormShow({"a.txt", "b.txt"}, dir.path()));
+    EXPECT_EQ(form->windowTitle(), dir.filePath("b.txt") + QStringLiteral(" : Quillon 32"));
+    form->Editor()->SelectFile(0);
+    EXPECT_EQ(form->windowTitle(), dir.filePath("a.txt") + QStringLiteral(" : Quillon 32"));
+    EXPECT_EQ(apptitle::Title(), form->windowTitle());
+}
+
+TEST_F(MainFormTest, CommandLineEdgeCases)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    EXPECT_EQ(form->Editor()->ControlList().Names(), QStringList{"<unbekannt>"});
+
+    TMainForm onlyIni;
+    onlyIni.show();
+    EXPECT_FALSE(onlyIni.FormShow({"-I", "x.ini"}, dir.path()));
+    EXPECT_TRUE(onlyIni.IniFileName.isEmpty());
+    EXPECT_FALSE(onlyIni.isVisible());
+}
+
+TEST_F(MainFormTest, OemLoadsIntoAnUntitledTab)
+{
+    MakeFile("dos.txt", "\x84\x94\xe1");
+    ASSERT_TRUE(form->FormShow({"/oem", "dos.txt"}, dir.path()));
+    EXPECT_EQ(form->Editor()->ControlList().Names(), QStringList{"<unbekannt>"});
+    EXPECT_EQ(Memo()->Text(), QByteArray("\x84\x94\xe1"));
+}
+
+TEST_F(MainFormTest, ClosingAsksForAThenCThenDThenB)
+{
+    for (const char *name : {"A", "B", "C", "D"})
+        MakeFile(name, "x");
+    ASSERT_TRUE(form->FormShow({"A", "B", "C", "D"}, dir.path()));
+    for (int i = 0; i < 4; ++i)
+        form->Editor()->ControlAt(i)->SetSelText("changed ");
+    answers = {TAnswer::No, TAnswer::No, TAnswer::No, TAnswer::No};
+    EXPECT_TRUE(form->close());
+    QStringList order;
+    for (const QString &q : asked)
+        order << q.section(QLatin1Char('|'), 2);
+    EXPECT_EQ(order, (QStringList{"A", "C", "D", "B"}));
+}
+
+TEST_F(MainFormTest, CancellingASaveQuestionKeepsTheWindowWithTheRest)
+{
+    for (const char *name : {"A", "B", "C"})
+        MakeFile(name, "x");
+    ASSERT_TRUE(form->FormShow({"A", "B", "C"}, dir.path()));
+    form->Editor()->ControlAt(2)->SetSelText("changed ");
+    answers = {TAnswer::Cancel};
+    EXPECT_FALSE(form->close());
+    EXPECT_EQ(form->Editor()->TabNames(), (QStringList{"B", "C"}));
+}
+
+TEST_F(MainFormTest, ANewSettingsFileIsOnlyWrittenWhenConfirmed)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    form->IniFileName = dir.filePath("neu.ini");
+    form->IniFileIsNew = true;
+    answers = {TAnswer::Cancel};
+    EXPECT_FALSE(form->close());
+    ASSERT_EQ(asked.size(), 1);
+    EXPECT_EQ(asked.first().section(QLatin1Char('|'), 0, 1),
+              QStringLiteral("Bestätigen|Soll eine neue Ini-Datei unter\r\n") + dir.filePath("neu.ini")
+                  + QStringLiteral("\r\nangelegt werden ?"));
+    EXPECT_EQ(form->Editor()->FileCount(), 0) << "files closed before the question stay closed";
+}
+
+TEST_F(MainFormTest, OverwriteModeReplacesButNeverJoinsLines)
+{
+    MakeFile("t.txt", "abc\r\nxy");
+    ASSERT_TRUE(form->FormShow({"t.txt"}, dir.path()));
+    QLabel *insert = form->StatusLabel("InsertLabel");
+    Key(Memo(), Qt::Key_Insert);
+    EXPECT_FALSE(form->InsertMode());
+    EXPECT_EQ(insert->text(), QStringLiteral("Over"));
+    Text(Memo(), QStringLiteral("XYZW"));
+    EXPECT_EQ(Memo()->Text(), QByteArray("XYZW\r\nxy"));
+    Memo()->Select(6, 1);
+    Text(Memo(), QStringLiteral("Q"));
+    EXPECT_EQ(Memo()->Text(), QByteArray("XYZW\r\nQy")) << "a selection is replaced as in insert mode";
+
+    Key(Memo(), Qt::Key_Insert, Qt::ControlModifier);
+    Key(Memo(), Qt::Key_Insert, Qt::ShiftModifier);
+    EXPECT_FALSE(form->InsertMode());
+    Key(Memo(), Qt::Key_Insert, Qt::AltModifier);
+    EXPECT_TRUE(form->InsertMode());
+    EXPECT_EQ(insert->text(), QStringLiteral("Ins"));
+}
+
+TEST_F(MainFormTest, TheStatusPanelShowsCaretAndSize)
+{
+    MakeFile("t.txt", "eins\nzwei drei");
+    ASSERT_TRUE(form->FormShow({"t.txt"}, dir.path()));
+    Memo()->SetSelStart(9);
+    Key(Memo(), Qt::Key_Right);
+    EXPECT_EQ(form->StatusLabel("RowLabel")->text(), QStringLiteral("2"));
+    EXPECT_EQ(form->StatusLabel("ColLabel")->text(), QStringLiteral("6"));
+    EXPECT_EQ(form->StatusLabel("SizeLabel")->text(), QStringLiteral("14"));
+    EXPECT_TRUE(form->StatusLabel("InsertLabel")->isVisibleTo(form));
+    QWidget *keyPanel = form->findChild<QWidget *>("KeyPanel");
+    ASSERT_NE(keyPanel, nullptr);
+    EXPECT_EQ(keyPanel->width(), 145);
+    EXPECT_EQ(form->StatusLabel("CapsLabel")->x(), 6);
+    EXPECT_EQ(form->StatusLabel("InsertLabel")->x(), 40);
+    EXPECT_EQ(form->StatusLabel("NumLabel")->x(), 72);
+    EXPECT_EQ(form->StatusLabel("ScrollLabel")->x(), 107);
+    EXPECT_EQ(form->StatusLabel("HintLabel")->x(), 192);
+}
+
+TEST_F(MainFormTest, WordWrapForOneFileAndForAll)
+{
+    MakeFile("a.txt", "a");
+    MakeFile("b.txt", "b");
+    ASSERT_TRUE(form->FormShow({"a.txt", "b.txt"}, dir.path()));
+    EXPECT_TRUE(form->Item("WordWrap2")->isChecked());
+    EXPECT_EQ(Memo()->ScrollBars(), TScrollStyle::ssVertical);
+    form->Item("WordWrap1")->trigger();
+    EXPECT_FALSE(Memo()->WordWrap());
+    EXPECT_EQ(Memo()->ScrollBars(), TScrollStyle::ssBoth);
+    EXPECT_TRUE(form->Editor()->ControlAt(0)->WordWrap());
+    form->Item("WordWrap2")->trigger();
+    EXPECT_FALSE(form->Item("WordWrap2")->isChecked());
+    EXPECT_FALSE(form->Editor()->ControlAt(0)->WordWrap());
+    form->Item("WordWrap2")->trigger();
+    EXPECT_TRUE(form->Editor()->ControlAt(1)->WordWrap());
+    EXPECT_TRUE(form->Item("WordWrap1")->isChecked());
+}
+
+TEST_F(MainFormTest, DateIsInsertedAtTheCaret)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    form->Item("Datum")->trigger();
+    const QString text = cp1252::ToQString(Memo()->Text());
+    const QString date = QLocale::system().toString(QDate::currentDate(), QLocale::ShortFormat);
+    EXPECT_TRUE(text.startsWith(date)) << text.toStdString();
+}
+
+TEST_F(MainFormTest, NeuerEditorMovesTheFileIntoANewInstance)
+{
+    const QString path = MakeFile("a.txt", "a");
+    ASSERT_TRUE(form->FormShow({"a.txt"}, dir.path()));
+    form->Item("NeuerEditor1")->trigger();
+    ASSERT_EQ(started.size(), 1);
+    EXPECT_EQ(started.first(), QCoreApplication::applicationFilePath() + QLatin1Char('|') + path);
+    EXPECT_EQ(form->Editor()->FileCount(), 0);
+
+    form->Editor()->NewFileClick(nullptr);
+    Memo()->SetSelText("ungesichert");
+    form->Item("NeuerEditor1")->trigger(); // save-as cancelled: nothing moves
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(form->Editor()->FileCount(), 1);
+}
+
+TEST_F(MainFormTest, EveryMenuItemCarriesItsMenusHelpContext)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    EXPECT_EQ(form->Item("Tasten1")->data().toInt(), 500);
+    EXPECT_EQ(form->Item("Neu1")->data().toInt(), 100);
+    EXPECT_EQ(form->Item("GehezuZeile1")->data().toInt(), 300);
+    EXPECT_EQ(form->Item("ExportItem")->text(), QStringLiteral("&Übergeben an Write.Exe"));
+}
+
+TEST_F(MainFormTest, ASaveErrorIsShownAndTheProgramGoesOn)
+{
+    ASSERT_TRUE(form->FormShow({dir.path()}, dir.path()));
+    Memo()->SetSelText("x");
+    form->Item("Sichern1")->trigger();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 kann nicht erstellt werden").arg(dir.path())});
+    EXPECT_EQ(form->Editor()->FileCount(), 1);
+}
