@@ -13,7 +13,7 @@
 #include <QMimeData>
 #include <QMouseEvent>
 #include <QPixmap>
-#include <QStackedWidget>
+#include <QResizeEvent>
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
@@ -129,6 +129,50 @@ void TTabRow::wheelEvent(QWheelEvent *event)
     event->ignore();
 }
 
+void TPageArea::setCurrentIndex(int index)
+{
+    if (index < 0 || index >= m_pages.size() || index == m_current)
+        return;
+    QWidget *old = widget(m_current);
+    m_current = index;
+    QWidget *page = m_pages.at(index);
+    page->setGeometry(rect());
+    page->show();
+    if (old)
+        old->hide();
+}
+
+void TPageArea::addWidget(QWidget *page)
+{
+    page->setParent(this);
+    page->hide();
+    m_pages.append(page);
+    if (m_current < 0)
+        setCurrentIndex(0);
+}
+
+void TPageArea::removeWidget(QWidget *page)
+{
+    const int index = m_pages.indexOf(page);
+    if (index < 0)
+        return;
+    m_pages.remove(index);
+    page->hide();
+    if (index < m_current) {
+        --m_current;
+    } else if (index == m_current) {
+        m_current = -1;
+        setCurrentIndex(std::min<int>(index, m_pages.size() - 1));
+    }
+}
+
+void TPageArea::resizeEvent(QResizeEvent *event)
+{
+    QWidget::resizeEvent(event);
+    if (QWidget *page = widget(m_current))
+        page->setGeometry(rect());
+}
+
 TPage::TPage(const QString &name, QWidget *parent) : QWidget(parent), m_name(name)
 {
     auto *layout = new QVBoxLayout(this);
@@ -159,7 +203,7 @@ TMultiPanel::TMultiPanel(QWidget *owner) : QFrame(owner)
     auto *client = new QWidget(this);
     auto *clientLayout = new QVBoxLayout(client);
     clientLayout->setContentsMargins(0, 0, 0, 0);
-    m_pageArea = new QStackedWidget(client);
+    m_pageArea = new TPageArea(client);
     clientLayout->addWidget(m_pageArea);
     layout->addWidget(client, 1);
 
@@ -491,9 +535,12 @@ void TMultiPanel::SyncTabCaptions()
 {
     const QSignalBlocker block(m_tabRow);
     while (m_tabRow->count() < PageCount())
-        m_tabRow->addTab(QString());
-    for (int i = 0; i < PageCount() && i < m_tabRow->count(); ++i)
-        m_tabRow->setTabText(i, Page(i)->Name());
+        m_tabRow->addTab(Page(m_tabRow->count())->Name());
+    // Every caption change lays out all tabs: touch only those that differ.
+    for (int i = 0; i < PageCount() && i < m_tabRow->count(); ++i) {
+        if (m_tabRow->tabText(i) != Page(i)->Name())
+            m_tabRow->setTabText(i, Page(i)->Name());
+    }
 }
 
 void TMultiPanel::contextMenuEvent(QContextMenuEvent *event)

@@ -9,7 +9,6 @@
 #include <QLocalServer>
 #include <QMenu>
 #include <QMimeData>
-#include <QStackedWidget>
 #include <QToolButton>
 #include <QUrl>
 #include <gtest/gtest.h>
