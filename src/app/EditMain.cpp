@@ -2,6 +2,7 @@
 
 #include "app/HelpView.h"
 #include "app/JustOne.h"
+#include "app/core/IniFile.h"
 #include "app/core/IniHelp.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
@@ -13,7 +14,10 @@
 #include <QCloseEvent>
 #include <QCoreApplication>
 #include <QDateTime>
+#include <QDir>
+#include <QFile>
 #include <QFileInfo>
+#include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -235,6 +239,10 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
     const QString raw = cmdline::RawCommandLine(program, arguments);
     const auto exists = [](const QString &name) { return QFileInfo(name).isFile(); };
     RunActions(cmdline::InterpretOwn(raw, program, arguments, startDir, exists), false);
+    // A relative settings file name means the start directory, for the
+    // existence test, reading and writing alike.
+    if (!IniFileName.isEmpty())
+        IniFileName = QDir(startDir).absoluteFilePath(IniFileName);
 
     if (m_editor->FileCount() == 0) {
         IniFileName.clear();
@@ -294,13 +302,138 @@ void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOv
     }
 }
 
-void TMainForm::ReadSettings(const QString &)
+namespace {
+
+const QString kDefaultFilter = QStringLiteral("Text-Dateien (*.TXT)|*.TXT|Rest (*.*)|*.*");
+
+// Colours are stored as 32-bit values with red in the low byte.
+qint32 ColorValue(const QColor &color)
 {
-    IniFileIsNew = false;
+    return qint32(color.red() | (color.green() << 8) | (color.blue() << 16));
 }
 
-void TMainForm::WriteSettings(const QString &)
+QColor ColorFromValue(qint32 value)
 {
+    return QColor(value & 0xFF, (value >> 8) & 0xFF, (value >> 16) & 0xFF);
+}
+
+} // namespace
+
+void TMainForm::ReadSettings(const QString &iniFileName)
+{
+    if (iniFileName.isEmpty())
+        return; // no settings file for this run
+    IniFileIsNew = !QFileInfo::exists(iniFileName);
+    if (IniFileIsNew) {
+        // Created empty at once: a settings file that cannot be written
+        // should be known now, not when the window closes.
+        QFile probe(iniFileName);
+        if (!probe.open(QIODevice::WriteOnly)) {
+            const QString text =
+                (QStringLiteral("Ini-Datei ") + iniFileName + QStringLiteral(" kann nicht geschrieben werden!")).left(255);
+            dialogs::ShowMessage(this, QStringLiteral("Fehler"), text, dialogs::TKind::Warning);
+        }
+        return;
+    }
+    TIniFile ini(iniFileName);
+    ini.Load();
+    ApplyWindowSettings(ini);
+    ApplyFontSettings(ini);
+    m_editor->SetDragAccept(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("DragAccept"), true));
+    m_editor->SetWordWrap(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("WordWrap"), true));
+    m_editor->SetOtherEditor(
+        ini.ReadString(QStringLiteral("Options"), QStringLiteral("OtherEditor"), m_editor->OtherEditor()));
+    QAction *newFiles = Item(QStringLiteral("NeueDateienhier"));
+    newFiles->setChecked(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("NewFiles"), true));
+    m_justOne->SetActive(newFiles->isChecked());
+    m_editor->SetFilter(ini.ReadString(QStringLiteral("Files"), QStringLiteral("Filter"), kDefaultFilter));
+    const QString margin = QStringLiteral("Margin");
+    m_editor->LeftMargin = ini.ReadInteger(margin, QStringLiteral("Left"), 10);
+    m_editor->RightMargin = ini.ReadInteger(margin, QStringLiteral("Right"), 10);
+    m_editor->TopMargin = ini.ReadInteger(margin, QStringLiteral("Top"), 10);
+    m_editor->BottomMargin = ini.ReadInteger(margin, QStringLiteral("Bottom"), 10);
+}
+
+void TMainForm::ApplyWindowSettings(const TIniFile &ini)
+{
+    const QString window = QStringLiteral("Window");
+    QPoint position = pos();
+    // The value the profile functions give for a missing key is not a position.
+    if (const auto left = ini.ReadInteger(window, QStringLiteral("Left")); left && *left > -2147483647)
+        position.setX(*left);
+    if (const auto top = ini.ReadInteger(window, QStringLiteral("Top")); top && *top > -2147483647)
+        position.setY(*top);
+    move(position);
+    QSize size = this->size();
+    if (const qint32 width = ini.ReadInteger(window, QStringLiteral("Width"), 0); width > 0)
+        size.setWidth(width);
+    if (const qint32 height = ini.ReadInteger(window, QStringLiteral("Height"), 0); height > 0)
+        size.setHeight(height);
+    resize(size);
+}
+
+void TMainForm::ApplyFontSettings(const TIniFile &ini)
+{
+    const QString section = QStringLiteral("Font");
+    QFont font = m_editor->EditorFont();
+    if (const QString name = ini.ReadString(section, QStringLiteral("Name"), QString()).left(255); !name.isEmpty())
+        font.setFamily(name);
+    if (const qint32 height = ini.ReadInteger(section, QStringLiteral("Height"), 0); height != 0)
+        font.setPixelSize(std::abs(height));
+    if (const qint32 size = ini.ReadInteger(section, QStringLiteral("Size"), 0); size > 0)
+        font.setPointSize(size);
+    if (const qint32 color = ini.ReadInteger(section, QStringLiteral("Color"), 0); color > 0)
+        m_editor->SetEditorFontColor(ColorFromValue(color));
+    // Stored styles only add: a stored 0 never takes a style away.
+    if (ini.ReadBool(section, QStringLiteral("Bold"), false))
+        font.setBold(true);
+    if (ini.ReadBool(section, QStringLiteral("Italic"), false))
+        font.setItalic(true);
+    if (ini.ReadBool(section, QStringLiteral("Underline"), false))
+        font.setUnderline(true);
+    if (ini.ReadBool(section, QStringLiteral("StrikeOut"), false))
+        font.setStrikeOut(true);
+    const qint32 pitch = ini.ReadInteger(section, QStringLiteral("Pitch"), 0);
+    if (pitch == 1 || pitch == 2)
+        font.setFixedPitch(pitch == 2);
+    m_editor->SetEditorFont(font);
+}
+
+void TMainForm::WriteSettings(const QString &iniFileName)
+{
+    TIniFile ini(iniFileName);
+    ini.Load();
+    const QString window = QStringLiteral("Window");
+    ini.WriteInteger(window, QStringLiteral("Left"), x());
+    ini.WriteInteger(window, QStringLiteral("Top"), y());
+    ini.WriteInteger(window, QStringLiteral("Width"), width());
+    ini.WriteInteger(window, QStringLiteral("Height"), height());
+    const QString section = QStringLiteral("Font");
+    const QFont font = m_editor->EditorFont();
+    ini.WriteString(section, QStringLiteral("Name"), font.family());
+    ini.WriteInteger(section, QStringLiteral("Height"), -QFontInfo(font).pixelSize());
+    ini.WriteInteger(section, QStringLiteral("Size"), qRound(QFontInfo(font).pointSizeF()));
+    ini.WriteInteger(section, QStringLiteral("Color"), ColorValue(m_editor->EditorFontColor()));
+    ini.WriteBool(section, QStringLiteral("Bold"), font.bold());
+    ini.WriteBool(section, QStringLiteral("Italic"), font.italic());
+    ini.WriteBool(section, QStringLiteral("Underline"), font.underline());
+    ini.WriteBool(section, QStringLiteral("StrikeOut"), font.strikeOut());
+    ini.WriteInteger(section, QStringLiteral("Pitch"), font.fixedPitch() ? 2 : 0);
+    const QString options = QStringLiteral("Options");
+    ini.WriteBool(options, QStringLiteral("DragAccept"), m_editor->DragAccept());
+    ini.WriteBool(options, QStringLiteral("WordWrap"), m_editor->WordWrap());
+    ini.WriteString(options, QStringLiteral("OtherEditor"), m_editor->OtherEditor());
+    ini.WriteBool(options, QStringLiteral("NewFiles"), Item(QStringLiteral("NeueDateienhier"))->isChecked());
+    ini.WriteString(QStringLiteral("Files"), QStringLiteral("Filter"), m_editor->Filter());
+    const QString margin = QStringLiteral("Margin");
+    ini.WriteInteger(margin, QStringLiteral("Left"), m_editor->LeftMargin);
+    ini.WriteInteger(margin, QStringLiteral("Right"), m_editor->RightMargin);
+    ini.WriteInteger(margin, QStringLiteral("Top"), m_editor->TopMargin);
+    ini.WriteInteger(margin, QStringLiteral("Bottom"), m_editor->BottomMargin);
+    // The file is replaced as a whole: a failure leaves the old one intact.
+    if (!ini.Save())
+        dialogs::ShowMessage(this, QStringLiteral("Fehler"), QStringLiteral("Ini-Datei konnte nicht geschrieben werden !"),
+                             dialogs::TKind::Warning);
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

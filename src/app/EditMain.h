@@ -12,6 +12,7 @@ class QMenu;
 class TJustOne;
 class TMultiEditor;
 class TXMemo;
+class TIniFile;
 
 class TMainForm : public QMainWindow
 {
@@ -50,6 +51,8 @@ protected:
 
 private:
     void FormCreate();
+    void ApplyWindowSettings(const TIniFile &ini);
+    void ApplyFontSettings(const TIniFile &ini);
     void BuildMenu();
     void BuildStatusPanel();
     QAction *AddItem(QMenu *menu, const char *name, const QString &caption,

@@ -1,7 +1,14 @@
 #include "editor/MultEdit.h"
 
+#include "editor/GotoDlg.h"
 #include "editor/core/EditorError.h"
+#include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
+#include "platform/FindDialog.h"
+#include "platform/KeyState.h"
+#include "platform/core/Cp1252.h"
+#include "platform/core/IntText.h"
 
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -136,6 +143,7 @@ void TMultiEditor::Configure(TXMemo *control, const QString &fullName)
     control->SetWordWrap(m_wordWrap);
     control->SetScrollBars(m_scrollBars);
     control->SetHelpContext(HelpContext());
+    control->SetFontColor(EditorFontColor());
     control->FollowFont(EditorFont());
     BindEvents(control);
     control->SetHint(fullName);
@@ -151,8 +159,10 @@ void TMultiEditor::BindEvents(TXMemo *control)
         emit OnActualize(sender);
     });
     connect(control, &TXMemo::Exit, this, [this](TXMemo *) { emit OnExit(this); });
-    connect(control, &TXMemo::KeyDown, this,
-            [this](TXMemo *, int &key, Qt::KeyboardModifiers shift) { emit OnKeyDown(this, key, shift); });
+    connect(control, &TXMemo::KeyDown, this, [this](TXMemo *sender, int &key, Qt::KeyboardModifiers shift) {
+        emit OnKeyDown(this, key, shift);
+        errordisplay::RunGuarded([&] { RunShortcuts(sender, key, shift); });
+    });
     connect(control, &TXMemo::KeyPress, this, [this](TXMemo *, char &key) { emit OnKeyPress(this, key); });
     connect(control, &TXMemo::KeyUp, this, [this](TXMemo *sender, int &key, Qt::KeyboardModifiers shift) {
         emit OnKeyUp(this, key, shift);
@@ -210,9 +220,200 @@ void TMultiEditor::PrintFile(int)
     // Printing arrives with the print channel.
 }
 
+namespace {
+
+// The search step: from the selection, selecting the match.
+bool SearchStep(TXMemo *control, const QByteArray &pattern, TFindOptions options)
+{
+    const qint64 length = control->TextLength();
+    if (pattern.isEmpty() || length == 0)
+        return false;
+    const TSearchResult found = SearchBuffer(control->CharacterPointer(), length, control->SelStart(),
+                                             control->SelLength(), pattern, options);
+    if (!found.Found())
+        return false;
+    control->Select(found.position, found.length);
+    return true;
+}
+
+} // namespace
+
 void TMultiEditor::SearchNext()
 {
-    // Searching arrives with the find and replace dialogs.
+    TXMemo *control = CurrentControl();
+    if (!control)
+        return;
+    QByteArray pattern;
+    // A character the file cannot hold cannot be in it.
+    const bool searchable = cp1252::TryFromQString(FindText, pattern);
+    const QByteArray replacement = cp1252::FromQString(ReplaceText);
+    const bool replaceAll = HasFindOption(FindOptions, frReplaceAll);
+    const bool replacing = replaceAll || HasFindOption(FindOptions, frReplace);
+
+    if (replaceAll)
+        control->BeginUndoAction();
+    if (replacing && cp1252::ToQString(control->SelText()).compare(FindText, Qt::CaseInsensitive) == 0)
+        control->SetSelText(replacement);
+    if (replaceAll) {
+        // All further replacements are worked out on the text in one pass
+        // and applied at once: one undo step, however many there are.
+        if (searchable && !pattern.isEmpty()) {
+            const TReplaceAllResult all = ReplaceAll(control->CharacterPointer(), control->TextLength(),
+                                                     control->SelStart(), control->SelLength(), pattern,
+                                                     replacement, FindOptions);
+            if (all.count > 0) {
+                control->ReplaceRange(all.from, all.to, all.replacement);
+                control->Select(all.selStart, all.selLength);
+            }
+        }
+        control->EndUndoAction();
+        return;
+    }
+    if (!(searchable && SearchStep(control, pattern, FindOptions))) {
+        dialogs::ShowMessage(this, apptitle::Title(),
+                             QStringLiteral("Kann \"") + FindText + QStringLiteral("\" nicht finden."),
+                             dialogs::TKind::Information);
+    }
+}
+
+void TMultiEditor::ShowFindDialog(TFindDialog *dialog)
+{
+    TXMemo *control = CurrentControl();
+    if (!control)
+        return;
+    if (control->SelLength() > 0)
+        dialog->SetFindText(cp1252::ToQString(control->SelText()));
+    DialogUsed = true;
+    dialog->Execute();
+}
+
+void TMultiEditor::FindClick(QObject *sender)
+{
+    emit OnFindClick(sender);
+    ShowFindDialog(FindDialog());
+}
+
+void TMultiEditor::ReplaceClick(QObject *sender)
+{
+    emit OnReplaceClick(sender);
+    ShowFindDialog(ReplaceDialog());
+}
+
+void TMultiEditor::GotoClick(QObject *sender)
+{
+    emit OnGotoClick(sender);
+    TXMemo *control = CurrentControl();
+    if (!control)
+        return;
+    const std::optional<QString> entry = TLineDlg::Ask(this, QString::number(CaretLine(control)));
+    if (!entry)
+        return;
+    const std::optional<qint32> line = inttext::StrToInt(*entry);
+    if (!line)
+        return;
+    GoToLine(control, *line);
+    emit OnEnter(this);
+    emit OnActualize(sender);
+}
+
+void TMultiEditor::RunShortcuts(TXMemo *control, int &key, Qt::KeyboardModifiers shift)
+{
+    const bool ctrl = shift & Qt::ControlModifier;
+    const bool alt = shift & Qt::AltModifier;
+    const bool withShift = shift & Qt::ShiftModifier;
+    if (key == 0)
+        return;
+    if (key == Qt::Key_F3 && !ctrl && !alt && !withShift && QGuiApplication::mouseButtons() == Qt::NoButton) {
+        if (!FindText.isEmpty())
+            SearchNext();
+        else
+            FindClick(control);
+        return;
+    }
+    if (key == Qt::Key_F4 && ctrl) {
+        // The control is inside its own key event: close it once that is over.
+        QMetaObject::invokeMethod(
+            this,
+            [this, control] {
+                errordisplay::RunGuarded([&] { CloseFileClick(control); });
+                if (TXMemo *current = CurrentControl())
+                    current->setFocus();
+            },
+            Qt::QueuedConnection);
+        key = 0;
+        return;
+    }
+    if (ctrl && !alt && keystate::IsKeyOfTwo(control->NativeScanCode(), key)) {
+        // „ and ” as Windows-1252 bytes; the key then goes on to the control.
+        control->SetSelText(QByteArray(1, withShift ? '\x94' : '\x84'));
+    }
+    if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && ctrl) {
+        const int count = FileCount();
+        if (count > 0) {
+            const int current = m_tabRow->currentIndex();
+            const bool back = withShift || key == Qt::Key_Backtab;
+            SelectFile(back ? (current > 0 ? current - 1 : count - 1) : (current + 1) % count);
+        }
+        key = 0;
+        return;
+    }
+    if (key == Qt::Key_Right && ctrl && alt) {
+        JumpToNextBlank(control);
+        key = 0;
+        return;
+    }
+    if (key == Qt::Key_Left && ctrl && alt && control->SelStart() > 0) {
+        JumpToPreviousBlank(control);
+        key = 0;
+    }
+}
+
+void TMultiEditor::JumpToNextBlank(TXMemo *control)
+{
+    const TFindOptions down = FindOptionBit(frDown);
+    const char *text = control->CharacterPointer();
+    const qint64 length = control->TextLength();
+    qint64 p = control->SelStart();
+    // The first search for a space starts behind a selection.
+    qint64 spaceFrom = p + control->SelLength();
+    for (;;) {
+        const TSearchResult space = SearchBuffer(text, length, spaceFrom, 0, QByteArray(" "), down);
+        const TSearchResult tab = SearchBuffer(text, length, p, 0, QByteArray("\t"), down);
+        if (!space.Found() && !tab.Found())
+            break;
+        const qint64 found = !space.Found() ? tab.position
+                           : !tab.Found()   ? space.position
+                                            : std::min(space.position, tab.position);
+        if (found != p) {
+            p = found;
+            break;
+        }
+        spaceFrom = ++p;
+    }
+    control->SetSelStart(p);
+}
+
+void TMultiEditor::JumpToPreviousBlank(TXMemo *control)
+{
+    const TFindOptions up = 0;
+    const char *text = control->CharacterPointer();
+    const qint64 length = control->TextLength();
+    qint64 p = control->SelStart();
+    bool first = true;
+    for (;;) {
+        const TSearchResult space = SearchBuffer(text, length, p, 0, QByteArray(" "), up);
+        const TSearchResult tab = SearchBuffer(text, length, p, 0, QByteArray("\t"), up);
+        if (!space.Found() && !tab.Found())
+            break;
+        const qint64 b = std::max(space.position, tab.position);
+        if (first || b == p - 1) {
+            p = b;
+            first = false;
+            continue;
+        }
+        break;
+    }
+    control->SetSelStart(p);
 }
 
 void TMultiEditor::CloseFileClick(QObject *sender)
@@ -315,5 +516,9 @@ void TMultiEditor::SetPlainText(bool on)
 
 void TMultiEditor::EditorFontChanged()
 {
-    ForEachControl([&](TXMemo *control) { control->FollowFont(EditorFont()); });
+    ForEachControl([&](TXMemo *control) {
+        if (control->ParentFont())
+            control->SetFontColor(EditorFontColor());
+        control->FollowFont(EditorFont());
+    });
 }

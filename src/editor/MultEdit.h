@@ -23,6 +23,9 @@ public:
     void CopyClick(QObject *sender) override;
     void InsertClick(QObject *sender) override;
     void DeleteClick(QObject *sender) override;
+    void FindClick(QObject *sender) override;
+    void ReplaceClick(QObject *sender) override;
+    void GotoClick(QObject *sender) override;
 
     TXMemo *ControlAt(int index) const;
 
@@ -65,6 +68,10 @@ protected:
     void EditorFontChanged() override;
 
 private:
+    void RunShortcuts(TXMemo *control, int &key, Qt::KeyboardModifiers shift);
+    void JumpToNextBlank(TXMemo *control);
+    void JumpToPreviousBlank(TXMemo *control);
+    void ShowFindDialog(TFindDialog *dialog);
     TXMemo *NewTab(const QString &fullName, const QString &shortName);
     void Configure(TXMemo *control, const QString &fullName);
     void BindEvents(TXMemo *control);

@@ -3,6 +3,7 @@
 #include "editor/XMemo.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
+#include "platform/FindDialog.h"
 #include "platform/core/FileFilter.h"
 
 #include <QContextMenuEvent>
@@ -217,6 +218,33 @@ TMultiPanel::TMultiPanel(QWidget *owner) : QFrame(owner)
 
     m_contextMenu = new QMenu(this);
     SetBtnTypes(kAllBtnTypes);
+
+    m_findDialog = new TFindDialog(this, false);
+    m_replaceDialog = new TFindDialog(this, true);
+    connect(m_findDialog, &TFindDialog::Find, this,
+            [this](TFindDialog *sender) { errordisplay::RunGuarded([&] { FindDialogFind(sender); }); });
+    connect(m_replaceDialog, &TFindDialog::Find, this,
+            [this](TFindDialog *sender) { errordisplay::RunGuarded([&] { FindDialogFind(sender); }); });
+    connect(m_replaceDialog, &TFindDialog::Replace, this,
+            [this](TFindDialog *sender) { errordisplay::RunGuarded([&] { ReplaceDialogReplace(sender); }); });
+}
+
+void TMultiPanel::FindDialogFind(TFindDialog *sender)
+{
+    FindOptions = sender->Options();
+    FindText = sender->FindText();
+    if (m_findDialog->isVisible())
+        m_findDialog->CloseDialog();
+    SearchNext();
+}
+
+void TMultiPanel::ReplaceDialogReplace(TFindDialog *sender)
+{
+    FindText = sender->FindText();
+    FindOptions = sender->Options();
+    ReplaceText = sender->ReplaceText();
+    m_replaceDialog->CloseDialog();
+    SearchNext();
 }
 
 TMultiPanel::~TMultiPanel() = default;
@@ -327,6 +355,12 @@ void TMultiPanel::SetEditorFont(const QFont &font)
     EditorFontChanged();
 }
 
+void TMultiPanel::SetEditorFontColor(const QColor &color)
+{
+    m_editorFontColor = color;
+    EditorFontChanged();
+}
+
 void TMultiPanel::ChooseFont()
 {
     QFont font = m_editorFont;
@@ -410,7 +444,14 @@ void TMultiPanel::CopyClick(QObject *sender) { emit OnCopyClick(sender); }
 void TMultiPanel::InsertClick(QObject *sender) { emit OnInsertClick(sender); }
 void TMultiPanel::DeleteClick(QObject *sender) { emit OnDeleteClick(sender); }
 void TMultiPanel::FindClick(QObject *sender) { emit OnFindClick(sender); }
-void TMultiPanel::FindAgainClick(QObject *sender) { emit OnFindAgainClick(sender); }
+void TMultiPanel::FindAgainClick(QObject *sender)
+{
+    emit OnFindAgainClick(sender);
+    if (DialogUsed && !FindText.isEmpty())
+        SearchNext();
+    else
+        FindClick(sender);
+}
 void TMultiPanel::ReplaceClick(QObject *sender) { emit OnReplaceClick(sender); }
 void TMultiPanel::GotoClick(QObject *sender) { emit OnGotoClick(sender); }
 

@@ -1,6 +1,8 @@
 #pragma once
 // The visible frame of the multi-file editor: button bar on top, tab row at
 // the bottom, one page per open file between them.
+#include "editor/core/Search.h"
+
 #include <QFont>
 #include <QFrame>
 #include <QString>
@@ -11,6 +13,7 @@
 class QMenu;
 class QToolButton;
 class TXMemo;
+class TFindDialog;
 
 enum TBtnType {
     btNewFile, btOpenFile, btSaveFile, btSaveAsFile, btPrint, btCloseFile, btCopyText, btCutText,
@@ -174,6 +177,8 @@ public:
     // The font text controls follow until they are given one of their own.
     QFont EditorFont() const { return m_editorFont; }
     void SetEditorFont(const QFont &font);
+    QColor EditorFontColor() const { return m_editorFontColor; }
+    void SetEditorFontColor(const QColor &color);
 
     bool PrintSelectionOnly = false;
     qint32 LeftMargin = 0;
@@ -184,13 +189,15 @@ public:
     // Search state of the last find or replace request.
     QString FindText;
     QString ReplaceText;
-    quint16 FindOptions = 0;
+    TFindOptions FindOptions = 0;
     bool DialogUsed = false;
 
     // Shared by every panel of the run: presets the open dialog's name field.
     static QString LastOpenPattern;
 
     // The bar buttons in bar order (for the window and for tests).
+    TFindDialog *FindDialog() const { return m_findDialog; }
+    TFindDialog *ReplaceDialog() const { return m_replaceDialog; }
     QList<QToolButton *> Buttons() const { return m_buttons; }
     QMenu *ContextMenu() const { return m_contextMenu; }
     TTabRow *TabRow() const { return m_tabRow; }
@@ -218,6 +225,8 @@ signals:
 
 protected:
     void TabSetChange(QObject *sender, int newIndex, bool &allow);
+    void FindDialogFind(TFindDialog *sender);
+    void ReplaceDialogReplace(TFindDialog *sender);
     // The panel's font changed: controls without a font of their own follow.
     virtual void EditorFontChanged() {}
     QString NextUntitledName();
@@ -250,6 +259,8 @@ private:
     int m_barHeight = 32;
     QFrame *m_bar = nullptr;
     QMenu *m_contextMenu = nullptr;
+    TFindDialog *m_findDialog = nullptr;
+    TFindDialog *m_replaceDialog = nullptr;
     QList<QToolButton *> m_buttons;
     TBtnTypes m_btnTypes = kAllBtnTypes;
     int m_untitledCounter = 0;
@@ -261,4 +272,5 @@ private:
     int m_helpContext = 0;
     bool m_dragAccept = false;
     QFont m_editorFont;
+    QColor m_editorFontColor = Qt::black;
 };

@@ -279,6 +279,22 @@ QByteArray TXMemo::LineText(qint64 line) const
     return TextRange(start, end);
 }
 
+void TXMemo::BeginUndoAction()
+{
+    SendScintilla(SCI_BEGINUNDOACTION);
+}
+
+void TXMemo::EndUndoAction()
+{
+    SendScintilla(SCI_ENDUNDOACTION);
+}
+
+void TXMemo::ReplaceRange(qint64 from, qint64 to, const QByteArray &bytes)
+{
+    SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+    SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
+}
+
 bool TXMemo::CanUndo() const
 {
     return SendScintilla(SCI_CANUNDO) != 0;
@@ -376,7 +392,14 @@ void TXMemo::ApplyFont()
                   static_cast<long>(shown.bold() ? SC_WEIGHT_BOLD : SC_WEIGHT_NORMAL));
     SendScintilla(SCI_STYLESETITALIC, static_cast<unsigned long>(STYLE_DEFAULT), shown.italic() ? 1L : 0L);
     SendScintilla(SCI_STYLESETUNDERLINE, static_cast<unsigned long>(STYLE_DEFAULT), shown.underline() ? 1L : 0L);
+    SendScintilla(SCI_STYLESETFORE, static_cast<unsigned long>(STYLE_DEFAULT), m_fontColor);
     SendScintilla(SCI_STYLECLEARALL);
+}
+
+void TXMemo::SetFontColor(const QColor &color)
+{
+    m_fontColor = color;
+    ApplyFont();
 }
 
 void TXMemo::SetEol(textfile::TEol eol)
@@ -407,6 +430,7 @@ void TXMemo::TypeBytes(const QByteArray &bytes)
 
 void TXMemo::keyPressEvent(QKeyEvent *event)
 {
+    m_nativeScanCode = event->nativeScanCode();
     int key = event->key();
     const Qt::KeyboardModifiers shift = event->modifiers();
     emit KeyDown(this, key, shift);
@@ -455,6 +479,14 @@ void TXMemo::keyPressEvent(QKeyEvent *event)
     const bool typed = !text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7f
         && !((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier));
     if (!typed) {
+        if ((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier) && !text.isEmpty()) {
+            // Commands go by key code; the text of a Ctrl key ("2" for
+            // Ctrl+2) must not be typed as well.
+            QKeyEvent command(event->type(), event->key(), event->modifiers(), QString(), event->isAutoRepeat());
+            QsciScintillaBase::keyPressEvent(&command);
+            event->setAccepted(command.isAccepted());
+            return;
+        }
         QsciScintillaBase::keyPressEvent(event);
         return;
     }
@@ -682,4 +714,23 @@ qint64 CaretLine(TXMemo *memo)
 qint64 CaretColumn(TXMemo *memo)
 {
     return memo->SelStart() - memo->LineIndex(CaretLine(memo) - 1) + 1;
+}
+
+void GoToLine(TXMemo *memo, qint64 line)
+{
+    const qint64 column = CaretColumn(memo);
+    line = std::max<qint64>(line, 1);
+    qint64 start = memo->LineIndex(line - 1);
+    const qint64 next = memo->LineIndex(line);
+    qint64 length;
+    if (start < 0) {
+        start = memo->TextLength();
+        length = 1;
+    } else if (next < 0) {
+        length = memo->TextLength() - start;
+    } else {
+        length = next - start;
+    }
+    const qint64 caret = column < length ? start + column - 1 : start + length - 1;
+    memo->SetSelStart(std::max<qint64>(caret, 0));
 }

@@ -6,6 +6,7 @@
 
 #include <Qsci/qsciscintillabase.h>
 #include <QByteArray>
+#include <QColor>
 #include <QDragMoveEvent>
 #include <QDropEvent>
 #include <QMouseEvent>
@@ -62,6 +63,14 @@ public:
     qint64 LineCount() const;
     QByteArray LineText(qint64 line) const;
 
+    // Everything between the two calls is one undo step.
+    void BeginUndoAction();
+    void EndUndoAction();
+    // Replaces the bytes [from, to) (one undo step, NUL bytes allowed).
+    void ReplaceRange(qint64 from, qint64 to, const QByteArray &bytes);
+    // The X key code of the key now pressed (0 where there is none).
+    quint32 NativeScanCode() const { return m_nativeScanCode; }
+
     bool CanUndo() const;
     void Undo();
     void CutToClipboard();
@@ -96,6 +105,8 @@ public:
     // The owner's font again, and following it from now on.
     void ResetFont(const QFont &font);
     bool ParentFont() const { return m_parentFont; }
+    QColor FontColor() const { return m_fontColor; }
+    void SetFontColor(const QColor &color);
 
     // The line ending Enter inserts: the one the loaded text uses most.
     textfile::TEol Eol() const { return m_eol; }
@@ -156,6 +167,7 @@ private:
     textfile::TEol m_eol = textfile::TEol::Crlf;
     TScrollStyle m_scrollBars = TScrollStyle::ssBoth;
     QFont m_font;
+    QColor m_fontColor = Qt::black;
     QString m_hint;
     int m_helpContext = 0;
     bool m_wordWrap = false;
@@ -163,6 +175,7 @@ private:
     bool m_wantReturns = true;
     bool m_hideSelection = true;
     bool m_plainText = true;
+    quint32 m_nativeScanCode = 0;
     bool m_parentFont = true;
     bool m_forcedModified = false;
     bool m_loadFailed = false;
@@ -178,3 +191,6 @@ void LoadTextFile(TXMemo *memo, const QString &fileName);
 void SaveTextFile(TXMemo *memo, const QString &fileName);
 qint64 CaretLine(TXMemo *memo);
 qint64 CaretColumn(TXMemo *memo);
+// Puts the caret on line `line` (1-based), in the caret's column where the
+// line is long enough.
+void GoToLine(TXMemo *memo, qint64 line);

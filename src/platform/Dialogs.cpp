@@ -74,6 +74,16 @@ TAnswer AskYesNoCancel(QWidget *parent, const QString &caption, const QString &t
     return Ask(parent, caption, text, kind, true);
 }
 
+void ShowMessage(QWidget *parent, const QString &caption, const QString &text, TKind kind)
+{
+    if (g_hooks && g_hooks->message) {
+        g_hooks->message(caption, text);
+        return;
+    }
+    QMessageBox box(IconOf(kind), caption, Shown(text), QMessageBox::Ok, parent);
+    box.exec();
+}
+
 bool AskYesNo(QWidget *parent, const QString &caption, const QString &text, TKind kind)
 {
     return Ask(parent, caption, text, kind, false) == TAnswer::Yes;

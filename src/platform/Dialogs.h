@@ -18,6 +18,9 @@ TAnswer AskYesNoCancel(QWidget *parent, const QString &caption, const QString &t
 // Buttons "&Ja", "&Nein"; closing the box is No.
 bool AskYesNo(QWidget *parent, const QString &caption, const QString &text, TKind kind);
 
+// A message with an OK button.
+void ShowMessage(QWidget *parent, const QString &caption, const QString &text, TKind kind);
+
 // `filter` in the stored form "Beschreibung|*.ext|..."; empty result on cancel.
 QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter,
                              const QString &preset, const QString &defaultExt);
@@ -30,6 +33,7 @@ struct THooks
     std::function<QStringList(const QString &title, const QString &filter, const QString &preset)> open;
     std::function<QString(const QString &title, const QString &filter, const QString &preset)> save;
     std::function<bool(QFont &font)> font;
+    std::function<void(const QString &caption, const QString &text)> message;
 };
 // nullptr restores the real dialogs.
 void SetHooks(const THooks *hooks);

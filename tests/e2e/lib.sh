@@ -3,6 +3,11 @@
 
 # Re-runs the calling script inside its own X server when there is none.
 e2e_need_x() {
+  # Settings of the program under test never go to the real home.
+  if [ -z "${XDG_CONFIG_HOME:-}" ] || [ -z "${E2E_IN_XVFB:-}" ]; then
+    export XDG_CONFIG_HOME
+    XDG_CONFIG_HOME=$(mktemp -d)
+  fi
   if [ -z "${E2E_IN_XVFB:-}" ]; then
     export E2E_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
@@ -19,11 +24,12 @@ e2e_fail() {
 e2e_wait_window() {
   local id
   for _ in $(seq 1 100); do
-    id=$(xdotool search --classname quillon 2>/dev/null | head -n 1) || true
-    if [ -n "$id" ] && xdotool getwindowname "$id" | grep -qF -- "$1"; then
-      echo "$id"
-      return 0
-    fi
+    for id in $(xdotool search --classname quillon 2>/dev/null); do
+      if xdotool getwindowname "$id" 2>/dev/null | grep -qF -- "$1"; then
+        echo "$id"
+        return 0
+      fi
+    done
     sleep 0.1
   done
   return 1
@@ -37,4 +43,21 @@ e2e_expect_bytes() {
     od -c "$file" >&2
     e2e_fail "$file differs from the expected bytes"
   fi
+}
+
+# Waits for a window titled exactly $1 (a dialog of the program) and gives
+# it the keyboard; prints its id.
+e2e_wait_dialog() {
+  local id
+  for _ in $(seq 1 100); do
+    id=$(xdotool search --name "^$1\$" 2>/dev/null | tail -n 1) || true
+    if [ -n "$id" ]; then
+      xdotool windowfocus --sync "$id" 2>/dev/null || true
+      sleep 0.2
+      echo "$id"
+      return 0
+    fi
+    sleep 0.1
+  done
+  return 1
 }

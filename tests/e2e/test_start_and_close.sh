@@ -27,12 +27,18 @@ xdotool windowfocus --sync "$win" 2>/dev/null || true
 sleep 0.5
 xdotool type --delay 40 "Neu: "
 sleep 0.2
-# Datei > Beenden, then "Ja" to the save question of the changed file.
+# Datei > Beenden, then "Ja" to the save question of the changed file and
+# "Nein" to the question whether to create the new settings file.
 xdotool key --delay 150 alt+d b
-sleep 0.8
+e2e_wait_dialog "Warnung" >/dev/null || e2e_fail "no save question"
 xdotool key --delay 150 alt+j
+e2e_wait_dialog "Bestätigen" >/dev/null || e2e_fail "no question about the new settings file"
+xdotool key --delay 150 alt+n
 for _ in $(seq 1 50); do kill -0 "$pid" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$pid" 2>/dev/null && e2e_fail "the window did not close"
 e2e_expect_bytes "$work/sub/zwei.txt" 'Neu: zwei\n'
 e2e_expect_bytes "$work/Eigene Dateien/brief.txt" 'Brief\r\n'
+ini=$(find "$work/config" -name quillon.ini)
+[ -n "$ini" ] || e2e_fail "no settings file was created at start-up"
+[ -s "$ini" ] && e2e_fail "the settings file was written although the answer was Nein"
 echo "ok"

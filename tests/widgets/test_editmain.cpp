@@ -32,6 +32,7 @@ protected:
             return answers.isEmpty() ? TAnswer::No : answers.takeFirst();
         };
         hooks.save = [](const QString &, const QString &, const QString &) { return QString(); };
+        hooks.message = [this](const QString &caption, const QString &text) { errors << caption + "|" + text; };
         dialogs::SetHooks(&hooks);
         errordisplay::SetHandler([this](const QString &m) { errors << m; });
         started.clear();

@@ -1,0 +1,21 @@
+#pragma once
+#include <QDialog>
+#include <functional>
+#include <optional>
+
+class QLineEdit;
+
+// "Neue Zeilennummer": asks for the line to go to.
+class TLineDlg : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TLineDlg(QWidget *parent = nullptr);
+    QLineEdit *LineNoEdit = nullptr;
+
+    // Shows the dialog with `preset` as the entry; the entry on OK, nothing
+    // on cancel.
+    static std::optional<QString> Ask(QWidget *parent, const QString &preset);
+    // Tests answer in place of the dialog.
+    static std::function<std::optional<QString>(const QString &preset)> AnswerHook;
+};

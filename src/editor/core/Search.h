@@ -1,0 +1,49 @@
+#pragma once
+// The buffer search behind find, replace and the blank jumps: a plain scan
+// over the text's bytes, forwards or backwards from the selection, with
+// Windows-1252 case folding and an optional whole-word rule.
+#include <QByteArray>
+#include <QtGlobal>
+
+enum TFindOption {
+    frDown = 0, frFindNext = 1, frHideMatchCase = 2, frHideWholeWord = 3, frHideUpDown = 4, frMatchCase = 5,
+    frDisableMatchCase = 6, frDisableUpDown = 7, frDisableWholeWord = 8, frReplace = 9, frReplaceAll = 10,
+    frWholeWord = 11, frShowHelp = 12
+};
+// Bit n = option n.
+using TFindOptions = quint16;
+constexpr TFindOptions FindOptionBit(TFindOption option) { return TFindOptions(1u << option); }
+constexpr bool HasFindOption(TFindOptions options, TFindOption option) { return options & FindOptionBit(option); }
+
+struct TSearchResult
+{
+    qint64 position = -1; // first byte of the match, -1 for none
+    qint64 length = 0;    // bytes the match covers, 0 for none
+    bool Found() const { return position >= 0; }
+};
+
+// Searches `text` (`length` bytes) for `pattern` from the selection
+// (`selStart`, `selLength`): downwards behind the selection, upwards so that
+// a match ends at or before the selection start. Never wraps around.
+TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                           const QByteArray &pattern, TFindOptions options);
+
+// Result of replacing every further occurrence, computed on the text without
+// touching it: the bytes [from, to) of the text become `replacement`; the
+// selection afterwards is (`selStart`, `selLength`); `count` replacements.
+struct TReplaceAllResult
+{
+    qint64 from = 0;
+    qint64 to = 0;
+    QByteArray replacement;
+    qint64 selStart = 0;
+    qint64 selLength = 0;
+    qint64 count = 0;
+};
+
+// The replace-all loop: search from the selection, replace the match, search
+// again behind the inserted text (downwards) or before it (upwards), until
+// nothing is found. Same results as running SearchBuffer and replacing one
+// match at a time, in one pass over the text.
+TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options);

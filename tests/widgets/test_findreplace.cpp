@@ -1,0 +1,256 @@
+#include "TestSupport.h"
+#include "editor/GotoDlg.h"
+#include "editor/MultEdit.h"
+#include "platform/AppTitle.h"
+#include "platform/Dialogs.h"
+#include "platform/FindDialog.h"
+
+#include <QCheckBox>
+#include <QPushButton>
+#include <QRadioButton>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+class FindReplaceTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        hooks.message = [this](const QString &caption, const QString &text) { messages << caption + "|" + text; };
+        dialogs::SetHooks(&hooks);
+        apptitle::SetTitle(QStringLiteral("Quillon 32"));
+    }
+    void TearDown() override
+    {
+        dialogs::SetHooks(nullptr);
+        TLineDlg::AnswerHook = nullptr;
+    }
+    TXMemo *Open(const QByteArray &text)
+    {
+        editor.NewFileClick(nullptr);
+        editor.CurrentControl()->SetText(text);
+        return editor.CurrentControl();
+    }
+    static QPushButton *Button(TFindDialog *dialog, const QString &caption)
+    {
+        for (QPushButton *b : dialog->findChildren<QPushButton *>())
+            if (b->text() == caption)
+                return b;
+        return nullptr;
+    }
+    void Request(TFindDialog *dialog, const QString &find, const QString &button, const QString &replace = {})
+    {
+        dialog->SetFindText(find);
+        dialog->SetReplaceText(replace);
+        QPushButton *b = Button(dialog, button);
+        ASSERT_NE(b, nullptr) << button.toStdString();
+        b->click();
+    }
+
+    dialogs::THooks hooks;
+    QStringList messages;
+    TMultiEditor editor;
+};
+
+} // namespace
+
+TEST_F(FindReplaceTest, FindSelectsTheNextMatchAndReportsTheEnd)
+{
+    TXMemo *memo = Open("Haus und HAUS");
+    editor.FindClick(nullptr);
+    EXPECT_TRUE(editor.FindDialog()->isVisible());
+    EXPECT_TRUE(editor.DialogUsed);
+    Request(editor.FindDialog(), QStringLiteral("haus"), QStringLiteral("Weitersuchen"));
+    EXPECT_FALSE(editor.FindDialog()->isVisible()) << "a find request closes the find dialog";
+    EXPECT_EQ(memo->SelStart(), 0) << "outside whole-word mode a match at the caret counts";
+    EXPECT_EQ(memo->SelLength(), 4);
+    editor.FindAgainClick(nullptr);
+    EXPECT_EQ(memo->SelStart(), 9);
+    EXPECT_TRUE(messages.isEmpty());
+    editor.FindAgainClick(nullptr);
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Quillon 32|Kann \"haus\" nicht finden.")});
+    EXPECT_EQ(memo->SelStart(), 9) << "not found leaves the selection";
+}
+
+TEST_F(FindReplaceTest, ReplaceReplacesAnOccurrenceAndSelectsTheNext)
+{
+    TXMemo *memo = Open("Haus Haus");
+    memo->Select(0, 4);
+    editor.ReplaceClick(nullptr);
+    EXPECT_EQ(editor.ReplaceDialog()->FindText(), QStringLiteral("Haus")) << "the selection presets the find text";
+    Request(editor.ReplaceDialog(), QStringLiteral("Haus"), QStringLiteral("Ersetzen"), QStringLiteral("Hof"));
+    EXPECT_EQ(memo->Text(), QByteArray("Hof Haus"));
+    EXPECT_EQ(memo->SelStart(), 4);
+    EXPECT_EQ(memo->SelLength(), 4);
+    editor.FindAgainClick(nullptr); // replaces the selected one; nothing follows
+    EXPECT_EQ(memo->Text(), QByteArray("Hof Hof"));
+    EXPECT_EQ(messages.size(), 1);
+}
+
+TEST_F(FindReplaceTest, ReplaceAllIsOneUndoStepAndFindAgainRepeatsIt)
+{
+    TXMemo *memo = Open("a a");
+    memo->SetSelStart(0);
+    editor.ReplaceClick(nullptr);
+    Request(editor.ReplaceDialog(), QStringLiteral("a"), QStringLiteral("Alle ersetzen"), QStringLiteral("aa"));
+    EXPECT_EQ(memo->Text(), QByteArray("aa aa"));
+    EXPECT_TRUE(messages.isEmpty()) << "replace all ends silently";
+    memo->Undo();
+    EXPECT_EQ(memo->Text(), QByteArray("a a"));
+
+    memo->SetSelText("");
+    memo->SetText("x b b");
+    memo->SetSelStart(3);
+    editor.FindText = QStringLiteral("b");
+    editor.ReplaceText = QStringLiteral("c");
+    editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frReplaceAll);
+    editor.FindAgainClick(nullptr);
+    EXPECT_EQ(memo->Text(), QByteArray("x b c")) << "from the caret on";
+}
+
+TEST_F(FindReplaceTest, DialogOptionsReachTheSearch)
+{
+    TXMemo *memo = Open("Haus, Haus x HAUS");
+    memo->SetSelStart(memo->TextLength());
+    TFindDialog *find = editor.FindDialog();
+    find->findChildren<QRadioButton *>().at(0)->setChecked(true); // "Nach oben"
+    for (QCheckBox *box : find->findChildren<QCheckBox *>())
+        box->setChecked(true);
+    Request(find, QStringLiteral("Haus"), QStringLiteral("Weitersuchen"));
+    EXPECT_EQ(editor.FindOptions & (FindOptionBit(frDown) | FindOptionBit(frMatchCase) | FindOptionBit(frWholeWord)),
+              FindOptionBit(frMatchCase) | FindOptionBit(frWholeWord));
+    EXPECT_EQ(memo->SelStart(), 6);
+}
+
+TEST_F(FindReplaceTest, F3AndFindAgainWithoutAnEarlierSearch)
+{
+    TXMemo *memo = Open("abc");
+    Key(memo, Qt::Key_F3);
+    EXPECT_TRUE(editor.FindDialog()->isVisible()) << "F3 with no find text opens the find dialog";
+    editor.FindDialog()->hide();
+
+    editor.FindText = QStringLiteral("c");
+    editor.FindOptions = FindOptionBit(frDown);
+    editor.CloseFileClick(nullptr);
+    EXPECT_FALSE(editor.DialogUsed);
+    memo = Open("abc");
+    Key(memo, Qt::Key_F3);
+    EXPECT_EQ(memo->SelStart(), 2) << "F3 searches again even after the last file was closed";
+    editor.FindAgainClick(nullptr);
+    EXPECT_TRUE(editor.FindDialog()->isVisible()) << "the find-again button asks first";
+}
+
+TEST_F(FindReplaceTest, GoToLine)
+{
+    QByteArray text;
+    for (int i = 1; i <= 20; ++i)
+        text += "Zeile " + QByteArray::number(i) + "\r\n";
+    TXMemo *memo = Open(text + "xyz");
+    QString entry;
+    TLineDlg::AnswerHook = [&](const QString &) -> std::optional<QString> { return entry; };
+    const auto lineOf = [&] { return CaretLine(memo); };
+    for (const auto &[input, line] : QList<QPair<QString, qint64>>{{"3", 3}, {"0", 1}, {"-5", 1}, {"$10", 16},
+                                                                   {" 0x11", 17}, {"99999", 21}}) {
+        entry = input;
+        editor.GotoClick(nullptr);
+        EXPECT_EQ(lineOf(), line) << input.toStdString();
+    }
+    EXPECT_EQ(memo->SelStart(), memo->TextLength()) << "past the end: the end of the text";
+    for (const QString bad : {"abc", "", "99999999999999"}) {
+        entry = bad;
+        editor.GotoClick(nullptr);
+        EXPECT_EQ(lineOf(), 21) << bad.toStdString();
+    }
+    TLineDlg::AnswerHook = [](const QString &preset) -> std::optional<QString> {
+        EXPECT_EQ(preset, QStringLiteral("21"));
+        return std::nullopt;
+    };
+    editor.GotoClick(nullptr);
+}
+
+TEST_F(FindReplaceTest, GoToLineKeepsTheColumnAndWorksBeyond65535)
+{
+    TXMemo *memo = Open("eins\r\nzweite Zeile\r\ndrei\r\n");
+    memo->SetSelStart(6 + 10); // column 11 of line 2
+    GoToLine(memo, 3);
+    EXPECT_EQ(memo->SelStart(), 20 + 5) << "short line: its end, before the line break";
+    memo->SetSelStart(20 + 2);
+    GoToLine(memo, 2);
+    EXPECT_EQ(memo->SelStart(), 6 + 2);
+
+    QByteArray big;
+    for (int i = 0; i < 20000; ++i)
+        big += "12345\n";
+    memo->SetText(big);
+    memo->SetSelStart(3);
+    GoToLine(memo, 15000);
+    EXPECT_EQ(memo->SelStart(), 14999 * 6 + 3);
+}
+
+TEST_F(FindReplaceTest, TabShortcutsCycle)
+{
+    Open("a");
+    Open("b");
+    TXMemo *last = Open("c");
+    Key(last, Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(editor.FileIndex(), 0);
+    Key(editor.CurrentControl(), Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(editor.FileIndex(), 2);
+    Key(editor.CurrentControl(), Qt::Key_Tab, Qt::ControlModifier);
+    Key(editor.CurrentControl(), Qt::Key_Tab, Qt::ControlModifier);
+    EXPECT_EQ(editor.FileIndex(), 1);
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("b")) << "no tab character typed";
+}
+
+TEST_F(FindReplaceTest, QuoteShortcutsTypeWindows1252Quotes)
+{
+    TXMemo *memo = Open("x y");
+    memo->Select(1, 1);
+    Key(memo, Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    Text(memo, QStringLiteral("z"));
+    Key(memo, Qt::Key_2, Qt::ControlModifier | Qt::ShiftModifier, QStringLiteral("\""));
+    EXPECT_EQ(memo->Text(), QByteArray("x\x84z\x94y"));
+}
+
+TEST_F(FindReplaceTest, CtrlF4ClosesTheFile)
+{
+    Open("a");
+    TXMemo *memo = Open("b");
+    Key(memo, Qt::Key_F4, Qt::ControlModifier);
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.FileCount(), 1);
+}
+
+TEST_F(FindReplaceTest, BlankJumps)
+{
+    TXMemo *memo = Open("  a b");
+    const Qt::KeyboardModifiers jump = Qt::ControlModifier | Qt::AltModifier;
+    memo->SetSelStart(0);
+    Key(memo, Qt::Key_Right, jump);
+    EXPECT_EQ(memo->SelStart(), 3);
+    Key(memo, Qt::Key_Right, jump);
+    EXPECT_EQ(memo->SelStart(), 4) << "no further blank: behind the blank stepped over";
+
+    memo->SetText("ab \t cd");
+    memo->SetSelStart(memo->TextLength());
+    Key(memo, Qt::Key_Left, jump);
+    EXPECT_EQ(memo->SelStart(), 2);
+    memo->SetSelStart(0);
+    Key(memo, Qt::Key_Left, jump);
+    EXPECT_EQ(memo->SelStart(), 0);
+}
+
+TEST_F(FindReplaceTest, AKeyDownHandlerCanSwitchShortcutsOff)
+{
+    Open("a");
+    TXMemo *memo = Open("b");
+    QObject::connect(&editor, &TMultiEditor::OnKeyDown, [](QObject *, int &key, Qt::KeyboardModifiers) { key = 0; });
+    Key(memo, Qt::Key_F4, Qt::ControlModifier);
+    Key(memo, Qt::Key_2, Qt::ControlModifier, QStringLiteral("2"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.FileCount(), 2);
+    EXPECT_EQ(memo->Text(), QByteArray("b"));
+}

@@ -1,0 +1,169 @@
+#include "TestSupport.h"
+#include "app/EditMain.h"
+#include "app/JustOne.h"
+#include "editor/MultEdit.h"
+#include "platform/Dialogs.h"
+
+#include <QAction>
+#include <QFileInfo>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+using dialogs::TAnswer;
+
+namespace {
+
+class SettingsTest : public ::testing::Test
+{
+protected:
+    void SetUp() override
+    {
+        hooks.ask = [this](const QString &caption, const QString &) {
+            asked << caption;
+            return answer;
+        };
+        hooks.message = [this](const QString &caption, const QString &text) { messages << caption + "|" + text; };
+        dialogs::SetHooks(&hooks);
+        ini = dir.filePath("quillon.ini");
+    }
+    void TearDown() override { dialogs::SetHooks(nullptr); }
+
+    // A window that read `content` as its settings file.
+    std::unique_ptr<TMainForm> Read(const QByteArray &content)
+    {
+        WriteBytes(ini, content);
+        auto form = std::make_unique<TMainForm>();
+        form->ReadSettings(ini);
+        return form;
+    }
+    static void Discard(TMainForm &form)
+    {
+        form.IniFileName.clear();
+        form.close();
+    }
+
+    QTemporaryDir dir;
+    QString ini;
+    dialogs::THooks hooks;
+    TAnswer answer = TAnswer::Yes;
+    QStringList asked, messages;
+};
+
+} // namespace
+
+TEST_F(SettingsTest, OnlyAMarginSection)
+{
+    auto form = Read("[Margin]\r\nLeft=5\r\nRight=-3\r\nTop=20\r\nBottom=0\r\n");
+    TMultiEditor *editor = form->Editor();
+    EXPECT_FALSE(form->IniFileIsNew);
+    EXPECT_EQ(editor->LeftMargin, 5);
+    EXPECT_EQ(editor->RightMargin, -3);
+    EXPECT_EQ(editor->TopMargin, 20);
+    EXPECT_EQ(editor->BottomMargin, 0);
+    EXPECT_EQ(editor->Filter(), QStringLiteral("Text-Dateien (*.TXT)|*.TXT|Rest (*.*)|*.*"));
+    EXPECT_EQ(editor->OtherEditor(), QStringLiteral("Write.Exe"));
+    EXPECT_TRUE(editor->DragAccept());
+    EXPECT_TRUE(editor->WordWrap());
+    EXPECT_TRUE(form->Item("NeueDateienhier")->isChecked());
+    EXPECT_TRUE(form->JustOne()->Active());
+    EXPECT_EQ(form->size(), QSize(558, 299));
+    Discard(*form);
+}
+
+TEST_F(SettingsTest, WindowValuesAreAppliedOnlyWhenPlausible)
+{
+    auto form = Read("[window]\nleft=-2147483647\nTop=-5\nWidth=0\nHeight=400\n");
+    EXPECT_EQ(form->x(), 354);
+    EXPECT_EQ(form->y(), -5);
+    EXPECT_EQ(form->width(), 558);
+    EXPECT_EQ(form->height(), 400);
+    Discard(*form);
+}
+
+TEST_F(SettingsTest, FontSizeWinsOverHeightAndStylesOnlyAdd)
+{
+    auto form = Read("[Font]\nName=DejaVu Sans Mono\nHeight=-20\nSize=12\nBold=1\nItalic=0\nColor=$0000FF\nPitch=2\n");
+    QFont font = form->Editor()->EditorFont();
+    EXPECT_EQ(font.family(), QStringLiteral("DejaVu Sans Mono"));
+    EXPECT_EQ(font.pointSize(), 12);
+    EXPECT_TRUE(font.bold());
+    EXPECT_FALSE(font.italic());
+    EXPECT_EQ(form->Editor()->EditorFontColor(), QColor(255, 0, 0)) << "the low byte is red";
+    Discard(*form);
+
+    // Bold 0 while the font is bold already: it stays bold.
+    auto again = Read("[Font]\nBold=0\n");
+    QFont bold = again->Editor()->EditorFont();
+    bold.setBold(true);
+    again->Editor()->SetEditorFont(bold);
+    again->ReadSettings(ini);
+    EXPECT_TRUE(again->Editor()->EditorFont().bold());
+    Discard(*again);
+}
+
+TEST_F(SettingsTest, WrittenSettingsReadBackAndKeepForeignLines)
+{
+    auto form = Read("; meine Notiz\r\n[Eigenes]\r\nX=1\r\n");
+    form->Editor()->LeftMargin = 15;
+    form->Editor()->BottomMargin = -2;
+    form->Editor()->SetFilter(QStringLiteral("Alles|*"));
+    form->Editor()->SetOtherEditor(QStringLiteral("/usr/bin/gedit"));
+    form->Item("NeueDateienhier")->trigger();
+    form->move(40, 50);
+    form->WriteSettings(ini);
+    Discard(*form);
+
+    const QByteArray written = ReadBytes(ini);
+    EXPECT_TRUE(written.startsWith("; meine Notiz\r\n[Eigenes]\r\nX=1\r\n")) << written.constData();
+    const QList<QByteArray> order = {"[Window]", "Left=40", "Top=50", "[Font]", "Name=", "Height=", "Size=", "Color=",
+                                     "Bold=0", "Italic=0", "Underline=0", "StrikeOut=0", "Pitch=", "[Options]",
+                                     "DragAccept=", "WordWrap=1", "OtherEditor=/usr/bin/gedit", "NewFiles=0",
+                                     "[Files]", "Filter=Alles|*", "[Margin]", "Left=15", "Right=10", "Top=10",
+                                     "Bottom=-2"};
+    qsizetype at = 0;
+    for (const QByteArray &piece : order) {
+        const qsizetype found = written.indexOf(piece, at);
+        ASSERT_GE(found, at) << piece.constData() << " missing or out of order in\n" << written.constData();
+        at = found + piece.size();
+    }
+
+    TMainForm second;
+    second.ReadSettings(ini);
+    EXPECT_EQ(second.Editor()->LeftMargin, 15);
+    EXPECT_EQ(second.Editor()->Filter(), QStringLiteral("Alles|*"));
+    EXPECT_FALSE(second.JustOne()->Active());
+    EXPECT_EQ(second.pos(), QPoint(40, 50));
+    Discard(second);
+}
+
+TEST_F(SettingsTest, AFirstStartAsksBeforeCreatingTheFile)
+{
+    const QString fresh = dir.filePath("neu/quillon.ini");
+    QDir().mkpath(dir.filePath("neu"));
+    TMainForm form;
+    form.ReadSettings(fresh);
+    EXPECT_TRUE(form.IniFileIsNew);
+    EXPECT_TRUE(QFileInfo(fresh).isFile()) << "created empty as a write test";
+    EXPECT_EQ(form.Editor()->LeftMargin, 0);
+    EXPECT_EQ(form.Editor()->Filter(), QStringLiteral("Textdateien (*.TXT)|*.TXT|Alle Dateien(*.*)|*.*"));
+    EXPECT_FALSE(form.JustOne()->Active());
+    form.IniFileName = fresh;
+    answer = TAnswer::No;
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(asked, QStringList{"Bestätigen"});
+    EXPECT_EQ(ReadBytes(fresh), QByteArray());
+}
+
+TEST_F(SettingsTest, UnwritableFilesAreReportedAndTheWindowStillCloses)
+{
+    const QString nowhere = dir.filePath("fehlt/quillon.ini");
+    TMainForm form;
+    form.ReadSettings(nowhere);
+    EXPECT_EQ(messages, QStringList{"Fehler|Ini-Datei " + nowhere + " kann nicht geschrieben werden!"});
+
+    messages.clear();
+    form.IniFileName = nowhere;
+    form.IniFileIsNew = false;
+    EXPECT_TRUE(form.close());
+    EXPECT_EQ(messages, QStringList{"Fehler|Ini-Datei konnte nicht geschrieben werden !"});
+}
