@@ -157,7 +157,7 @@ TEST(IniFileInteger, DecimalAndHexadecimalText)
         {"12abc", std::nullopt}, {"12 3", std::nullopt}, {"1.5", std::nullopt}, {"", std::nullopt},
         {"   ", std::nullopt}, {"-", std::nullopt}, {"+", std::nullopt}, {"- 5", std::nullopt},
         {"0x", std::nullopt}, {"$", std::nullopt}, {"$G", std::nullopt}, {"0x1G", std::nullopt},
-        {"-0x10", std::nullopt}, {"-$10", std::nullopt}, {"x10", std::nullopt},
+        {"-0x10", -16}, {"-$10", -16}, {"-0x7fffffff", -2147483647}, {"x10", std::nullopt},
         {"\xEF\xBC\x91\xEF\xBC\x92", std::nullopt},  // full-width digits
     };
     for (const Case &c : cases)

@@ -2,6 +2,7 @@
 
 #include "editor/core/TextFile.h"
 #include "platform/core/Cp1252.h"
+#include "platform/core/IntText.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -394,66 +395,7 @@ bool TIniFile::ReadBool(const QString &section, const QString &key, bool default
 
 std::optional<qint32> TIniFile::ParseInteger(const QString &text)
 {
-    const qsizetype size = text.size();
-    const auto blank = [&](qsizetype i) {
-        return text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t');
-    };
-    qsizetype i = 0;
-    while (i < size && blank(i))
-        ++i;
-    qsizetype end = size;
-    while (end > i && blank(end - 1))
-        --end;
-    if (i == end)
-        return std::nullopt;
-
-    const QChar first = text.at(i);
-    const bool hexDollar = first == QLatin1Char('$');
-    const bool hexPrefix = first == QLatin1Char('0') && i + 1 < end
-        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'));
-    if (hexDollar || hexPrefix) {
-        i += hexDollar ? 1 : 2;
-        if (i == end)
-            return std::nullopt;
-        quint64 value = 0;
-        for (; i < end; ++i) {
-            const char16_t c = text.at(i).unicode();
-            int digit;
-            if (c >= '0' && c <= '9')
-                digit = c - '0';
-            else if (c >= 'a' && c <= 'f')
-                digit = c - 'a' + 10;
-            else if (c >= 'A' && c <= 'F')
-                digit = c - 'A' + 10;
-            else
-                return std::nullopt;
-            value = value * 16 + quint64(digit);
-            // Leading zeros are fine; more than 32 bits of value is not.
-            if (value > 0xFFFFFFFFull)
-                return std::nullopt;
-        }
-        // Eight hex digits are a 32-bit pattern: $FFFFFFFF is -1.
-        return qint32(quint32(value));
-    }
-
-    bool negative = false;
-    if (first == QLatin1Char('+') || first == QLatin1Char('-')) {
-        negative = first == QLatin1Char('-');
-        ++i;
-    }
-    if (i == end)
-        return std::nullopt;
-    const quint64 limit = negative ? 2147483648ull : 2147483647ull;
-    quint64 value = 0;
-    for (; i < end; ++i) {
-        const char16_t c = text.at(i).unicode();
-        if (c < '0' || c > '9')
-            return std::nullopt;
-        value = value * 10 + quint64(c - '0');
-        if (value > limit)
-            return std::nullopt;
-    }
-    return negative ? qint32(-qint64(value)) : qint32(value);
+    return inttext::StrToInt(text);
 }
 
 void TIniFile::Insert(qsizetype pos, QByteArray text)

@@ -4,45 +4,48 @@ namespace inttext {
 
 std::optional<qint32> StrToInt(const QString &text)
 {
-    int i = 0;
-    const int n = text.size();
-    while (i < n && text.at(i) == QLatin1Char(' '))
+    const qsizetype size = text.size();
+    const auto blank = [&](qsizetype i) { return text.at(i) == QLatin1Char(' ') || text.at(i) == QLatin1Char('\t'); };
+    qsizetype i = 0;
+    while (i < size && blank(i))
         ++i;
+    qsizetype end = size;
+    while (end > i && blank(end - 1))
+        --end;
     bool negative = false;
-    if (i < n && (text.at(i) == QLatin1Char('-') || text.at(i) == QLatin1Char('+'))) {
+    if (i < end && (text.at(i) == QLatin1Char('+') || text.at(i) == QLatin1Char('-'))) {
         negative = text.at(i) == QLatin1Char('-');
         ++i;
     }
-    int base = 10;
-    if (i < n && text.at(i) == QLatin1Char('$')) {
-        base = 16;
-        ++i;
-    } else if (i + 1 < n && text.at(i) == QLatin1Char('0')
-               && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'))) {
-        base = 16;
-        i += 2;
-    }
-    if (i >= n)
+    const bool hexDollar = i < end && text.at(i) == QLatin1Char('$');
+    const bool hexPrefix = i + 1 < end && text.at(i) == QLatin1Char('0')
+        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'));
+    const int base = hexDollar || hexPrefix ? 16 : 10;
+    i += hexDollar ? 1 : hexPrefix ? 2 : 0;
+    if (i == end)
         return std::nullopt;
+    // Hexadecimal is a 32-bit pattern ($FFFFFFFF is -1); decimal must fit.
+    const quint64 limit = base == 16 ? 0xFFFFFFFFull : negative ? 2147483648ull : 2147483647ull;
     quint64 value = 0;
-    for (; i < n; ++i) {
-        const int digit = QChar(text.at(i)).isDigit() && text.at(i).unicode() < 128
-            ? text.at(i).unicode() - '0'
-            : (base == 16 && text.at(i).toLower().unicode() >= 'a' && text.at(i).toLower().unicode() <= 'f'
-                   ? text.at(i).toLower().unicode() - 'a' + 10
-                   : -1);
-        if (digit < 0 || digit >= base)
+    for (; i < end; ++i) {
+        const char16_t c = text.at(i).unicode();
+        int digit;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (base == 16 && c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (base == 16 && c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
+        else
             return std::nullopt;
         value = value * quint64(base) + quint64(digit);
-        if (value > 0xFFFFFFFFull)
+        if (value > limit)
             return std::nullopt;
     }
     if (base == 16) {
-        const auto wrapped = qint32(quint32(value));
-        return negative ? qint32(0u - quint32(wrapped)) : wrapped;
+        const quint32 pattern = quint32(value);
+        return qint32(negative ? 0u - pattern : pattern);
     }
-    if (negative ? value > 2147483648ull : value > 2147483647ull)
-        return std::nullopt;
     return negative ? qint32(-qint64(value)) : qint32(value);
 }
 
