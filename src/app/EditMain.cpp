@@ -4,6 +4,9 @@
 #include "app/JustOne.h"
 #include "app/core/IniFile.h"
 #include "app/core/IniHelp.h"
+#include "dialogs/FiltForm.h"
+#include "dialogs/OthEdit.h"
+#include "dialogs/core/ProgramCommand.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -169,7 +172,7 @@ void TMainForm::BuildMenu()
     AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
     datei->addSeparator();
     AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { NeuerEditor1Click(); });
-    AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), {});
+    AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), [this] { ExportItemClick(); });
     datei->addSeparator();
     AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
 
@@ -205,8 +208,8 @@ void TMainForm::BuildMenu()
     AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { Schriftart2Click(); });
     AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { WordWrap2Click(); })->setCheckable(true);
     optionen->addSeparator();
-    AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), {});
-    AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), {});
+    AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), [this] { Filter1Click(); });
+    AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { AndererEditor1Click(); });
     optionen->addSeparator();
     QAction *neueDateien =
         AddItem(optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { NeueDateienhierClick(); });
@@ -645,6 +648,43 @@ void TMainForm::NeuerEditor1Click()
     StartProgram(QCoreApplication::applicationFilePath(), {handed});
     if (accepting)
         m_justOne->SetActive(true);
+}
+
+void TMainForm::Filter1Click()
+{
+    QString filter = m_editor->Filter();
+    if (TFilterSelDlg::Edit(this, filter))
+        m_editor->SetFilter(filter);
+}
+
+void TMainForm::AndererEditor1Click()
+{
+    QString command = m_editor->OtherEditor();
+    if (!TOtherEditorForm::Edit(this, command))
+        return;
+    m_editor->SetOtherEditor(command);
+    Item(QStringLiteral("ExportItem"))->setText(QStringLiteral("&Übergeben an ") + command);
+}
+
+void TMainForm::ExportItemClick()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    if (memo->Modified()) {
+        m_editor->SaveFileClick(Item(QStringLiteral("ExportItem")));
+        // A cancelled save-as dialog saved nothing: the text stays here.
+        if (memo->Modified())
+            return;
+    }
+    const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
+    m_editor->ClosePage(m_editor->FileIndex());
+    // Split at blanks like the old program start, but started directly:
+    // a file name is an argument, never a command for a shell.
+    const programcommand::TCommand command =
+        programcommand::Split(m_editor->OtherEditor() + QLatin1Char(' ') + name);
+    if (!programcommand::Split(m_editor->OtherEditor()).program.isEmpty())
+        StartProgram(command.program, command.arguments);
 }
 
 void TMainForm::NeueDateienhierClick()

@@ -75,6 +75,9 @@ private:
     void SchliessenClick();
     void NeuerEditor1Click();
     void NeueDateienhierClick();
+    void Filter1Click();
+    void AndererEditor1Click();
+    void ExportItemClick();
 
     TMultiEditor *m_editor = nullptr;
     TJustOne *m_justOne = nullptr;

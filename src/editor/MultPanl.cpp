@@ -6,6 +6,7 @@
 #include "platform/FindDialog.h"
 #include "platform/core/FileFilter.h"
 
+#include <QApplication>
 #include <QContextMenuEvent>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -466,9 +467,14 @@ void TMultiPanel::TabSetChange(QObject *sender, int newIndex, bool &allow)
     emit OnTabChange(sender, newIndex, allow);
     if (!allow)
         return;
+    const bool hadFocus = m_pageArea->isAncestorOf(QApplication::focusWidget());
     m_pageArea->setCurrentIndex(newIndex);
-    if (newIndex >= 0 && newIndex < m_controlList.Count())
+    if (newIndex >= 0 && newIndex < m_controlList.Count()) {
         m_tabRow->setToolTip(m_controlList.Name(newIndex));
+        // Typing goes on in the file now shown, not in the hidden one.
+        if (hadFocus)
+            m_controlList.Control(newIndex)->setFocus();
+    }
     emit OnActualize(m_tabRow);
 }
 

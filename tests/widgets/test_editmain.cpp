@@ -1,5 +1,7 @@
 #include "TestSupport.h"
 #include "app/EditMain.h"
+#include "dialogs/FiltForm.h"
+#include "dialogs/OthEdit.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -242,4 +244,49 @@ TEST_F(MainFormTest, ASaveErrorIsShownAndTheProgramGoesOn)
     form->Item("Sichern1")->trigger();
     EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 kann nicht erstellt werden").arg(dir.path())});
     EXPECT_EQ(form->Editor()->FileCount(), 1);
+}
+
+TEST_F(MainFormTest, TheOtherEditorGetsTheSavedFileAsArguments)
+{
+    const QString path = MakeFile("a;rm -rf x.txt", "alt");
+    ASSERT_TRUE(form->FormShow({path}, dir.path()));
+    TOtherEditorForm::AnswerHook = [](QString &command) {
+        command = QStringLiteral("/usr/bin/mein-editor --neu");
+        return true;
+    };
+    form->Item("AndererEditor1")->trigger();
+    TOtherEditorForm::AnswerHook = nullptr;
+    EXPECT_EQ(form->Item("ExportItem")->text(), QStringLiteral("&Übergeben an /usr/bin/mein-editor --neu"));
+
+    Memo()->SetSelText("neu ");
+    form->Item("ExportItem")->trigger();
+    EXPECT_EQ(ReadBytes(path), QByteArray("neu alt"));
+    EXPECT_EQ(form->Editor()->FileCount(), 0);
+    // Split at blanks, started without a shell: the name's ";" does nothing.
+    EXPECT_EQ(started, QStringList{"/usr/bin/mein-editor|--neu|" + dir.filePath("a;rm") + "|-rf|x.txt"});
+
+    form->Editor()->NewFileClick(nullptr);
+    Memo()->SetSelText("ungesichert");
+    form->Item("ExportItem")->trigger(); // save-as cancelled: the tab stays
+    EXPECT_EQ(started.size(), 1);
+    EXPECT_EQ(form->Editor()->FileCount(), 1);
+}
+
+TEST_F(MainFormTest, TheFilterDialogChangesTheEditorsFilterOnlyOnOk)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    const QString before = form->Editor()->Filter();
+    TFilterSelDlg::AnswerHook = [](QString &filter) {
+        filter = QStringLiteral("Geändert|*.x|");
+        return false;
+    };
+    form->Item("Filter1")->trigger();
+    EXPECT_EQ(form->Editor()->Filter(), before);
+    TFilterSelDlg::AnswerHook = [](QString &filter) {
+        filter = QStringLiteral("Alles|*|");
+        return true;
+    };
+    form->Item("Filter1")->trigger();
+    TFilterSelDlg::AnswerHook = nullptr;
+    EXPECT_EQ(form->Editor()->Filter(), QStringLiteral("Alles|*|"));
 }
