@@ -28,6 +28,7 @@
 #include <QProcess>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
+#include <QWindow>
 
 namespace {
 
@@ -67,6 +68,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     BuildMenu();
     m_justOne = new TJustOne(this);
     m_justOne->SetActive(false);
+    connect(m_justOne, &TJustOne::Received, this, &TMainForm::HandOverReceiver);
     FormCreate();
 }
 
@@ -685,6 +687,26 @@ void TMainForm::ExportItemClick()
         programcommand::Split(m_editor->OtherEditor() + QLatin1Char(' ') + name);
     if (!programcommand::Split(m_editor->OtherEditor()).program.isEmpty())
         StartProgram(command.program, command.arguments);
+}
+
+void TMainForm::HandOverReceiver(const handover::TMessage &message, bool &accept)
+{
+    accept = Item(QStringLiteral("NeueDateienhier"))->isChecked();
+    if (!accept)
+        return;
+    // Answered first, so the sender can end; the files open right after.
+    QMetaObject::invokeMethod(
+        this,
+        [this, message] {
+            if (isMinimized())
+                showNormal();
+            raise();
+            activateWindow();
+            if (windowHandle())
+                windowHandle()->requestActivate();
+            ProcessCommandString(message.commandLine, message.workingDir);
+        },
+        Qt::QueuedConnection);
 }
 
 void TMainForm::NeueDateienhierClick()

@@ -1,6 +1,7 @@
 #pragma once
 // The main window: menus, status panel, caption, and the closing sequence.
 #include "app/core/CommandLine.h"
+#include "app/core/HandOver.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -75,6 +76,7 @@ private:
     void SchliessenClick();
     void NeuerEditor1Click();
     void NeueDateienhierClick();
+    void HandOverReceiver(const handover::TMessage &message, bool &accept);
     void Filter1Click();
     void AndererEditor1Click();
     void ExportItemClick();

@@ -1,4 +1,6 @@
 #include "app/EditMain.h"
+#include "app/JustOne.h"
+#include "app/core/CommandLine.h"
 #include "platform/DisplayFont.h"
 
 #include <QApplication>
@@ -52,9 +54,16 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtGerman);
     displayfont::Install();
 
+    // A running window that accepts new files takes this start's files.
+    const QStringList arguments = QApplication::arguments().mid(1);
+    const handover::TMessage message{startDir,
+                                     cmdline::RawCommandLine(QApplication::applicationFilePath(), arguments)};
+    if (TJustOne::HandOver(message))
+        return 0;
+
     TMainForm window;
     window.show();
-    if (!window.FormShow(QApplication::arguments().mid(1), startDir))
+    if (!window.FormShow(arguments, startDir))
         return 0;
     return QApplication::exec();
 }

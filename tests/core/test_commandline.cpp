@@ -200,16 +200,16 @@ TEST(CommandLineHandedOver, WholeRestNamingAFileIsOneName)
     EXPECT_EQ(HandedOver(kProgram + " " + longName, files), TActions{Open(InBase(longName.left(255)))});
 }
 
-TEST(CommandLineHandedOver, QuotesStayAroundTheCompletedPath)
+TEST(CommandLineHandedOver, QuotedNamesWithBlanksArriveWhole)
 {
     TFiles files;
-    files.existing = {InBase("a b.txt")};
-    EXPECT_EQ(HandedOver(kProgram + R"( a.txt "rel.txt" ""/tmp/./x.txt" "" -P "p.txt")", files),
-              (TActions{Open(InBase("a.txt")), Open("\"" + InBase("rel.txt") + "\""),
-                        Open("\"\"/tmp/x.txt\""), Print("\"" + InBase("p.txt") + "\"")}));
-    // The quote in front of the first name goes with the program path.
-    EXPECT_EQ(HandedOver(kProgram + R"( "rel.txt")", files), TActions{Open(InBase("rel.txt\""))});
-    // Quotes do not group: a quoted name with a blank falls apart.
-    EXPECT_EQ(HandedOver(kProgram + R"( "a b.txt")", files),
-              (TActions{Open(InBase("a")), Open(InBase("b.txt\""))}));
+    files.existing = {InBase("a b.txt"), "/home/u/c d.txt"};
+    // As a later start sends its line: program path, arguments with blanks quoted.
+    EXPECT_EQ(HandedOver(cmdline::RawCommandLine(kProgram, {"/home/u/c d.txt"}), files),
+              TActions{Open("/home/u/c d.txt")});
+    EXPECT_EQ(HandedOver(cmdline::RawCommandLine(kProgram, {"a b.txt", "e.txt", "-P", "x y.txt"}), files),
+              (TActions{Open(InBase("a b.txt")), Open(InBase("e.txt")), Print(InBase("x y.txt"))}));
+    EXPECT_EQ(HandedOver("\"" + kProgram + "\" -I x.ini a.txt", files), TActions{Open(InBase("a.txt"))});
+    EXPECT_EQ(HandedOver(kProgram + R"( "rel.txt" ""/tmp/./x.txt" "" "open end)", files),
+              (TActions{Open(InBase("rel.txt")), Open("/tmp/x.txt"), Open(InBase("open end"))}));
 }

@@ -9,6 +9,11 @@ e2e_need_x() {
     XDG_CONFIG_HOME=$(mktemp -d)
   fi
   if [ -z "${E2E_IN_XVFB:-}" ]; then
+    # Each run has its own single-instance marker folder: an instance of
+    # another test (or of the user) never receives this test's files.
+    export XDG_RUNTIME_DIR
+    XDG_RUNTIME_DIR=$(mktemp -d)
+    chmod 700 "$XDG_RUNTIME_DIR"
     export E2E_IN_XVFB=1
     exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
   fi

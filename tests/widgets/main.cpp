@@ -37,6 +37,8 @@ int main(int argc, char **argv)
     // The settings location is created on first use: never in the real home.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir runtime; // single-instance markers of the windows under test
+    qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     QApplication app(argc, argv);
     UnexpectedDialogGuard guard;
     app.installEventFilter(&guard);

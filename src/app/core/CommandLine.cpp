@@ -167,39 +167,85 @@ QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &progra
     return actions;
 }
 
+namespace {
+
+// Tokens of a handed-over line: a token that starts with a double quote runs
+// to the closing quote (both removed), so a name with blanks stays one name.
+QStringList HandedOverTokens(QString rest)
+{
+    rest.replace(QLatin1Char('\t'), QLatin1Char(' '));
+    rest.replace(QLatin1Char('\r'), QLatin1Char(' '));
+    QStringList tokens;
+    qsizetype i = 0;
+    const qsizetype n = rest.size();
+    while (i < n) {
+        if (rest.at(i) == QLatin1Char(' ')) {
+            ++i;
+            continue;
+        }
+        if (rest.at(i) == QLatin1Char('"')) {
+            const qsizetype close = rest.indexOf(QLatin1Char('"'), i + 1);
+            const qsizetype stop = close < 0 ? n : close;
+            tokens << rest.mid(i + 1, stop - i - 1);
+            i = stop + 1;
+            continue;
+        }
+        qsizetype stop = rest.indexOf(QLatin1Char(' '), i);
+        if (stop < 0)
+            stop = n;
+        tokens << rest.mid(i, stop - i);
+        i = stop;
+    }
+    return tokens;
+}
+
+// The program path at the start of a handed-over line, quoted or not; the
+// quote of a first argument must stay, it groups that argument.
+QString WithoutProgramPath(const QString &text, const QString &programPath)
+{
+    QString rest = text;
+    qsizetype blanks = 0;
+    while (blanks < rest.size() && rest.at(blanks) == QLatin1Char(' '))
+        ++blanks;
+    rest.remove(0, blanks);
+    const QString quoted = QLatin1Char('"') + programPath + QLatin1Char('"');
+    if (!programPath.isEmpty() && rest.startsWith(quoted))
+        return rest.mid(quoted.size());
+    if (!programPath.isEmpty() && rest.startsWith(programPath)
+        && (rest.size() == programPath.size() || rest.at(programPath.size()) == QLatin1Char(' ')))
+        return rest.mid(programPath.size());
+    // Another form of the program's name: cut by length, as the old program did.
+    rest.remove(0, LeadingBlanksAndQuotes(rest));
+    rest.remove(0, programPath.size());
+    rest.remove(0, LeadingBlanksAndQuotes(rest));
+    return rest;
+}
+
+} // namespace
+
 QList<TAction> InterpretHandedOver(const QString &text, const QString &programPath, const QString &baseDir,
                                    const TFileExists &fileExists)
 {
     QList<TAction> actions;
-    QString rest = text;
-    rest.remove(0, LeadingBlanksAndQuotes(rest));
-    rest.remove(0, programPath.size());
-    rest.remove(0, LeadingBlanksAndQuotes(rest));
-    rest = TrimBlanks(rest);
-    if (rest.isEmpty())
+    QString rest = TrimBlanks(WithoutProgramPath(text, programPath));
+    if (rest.isEmpty() || rest == QLatin1String("\"\""))
         return actions;
 
-    const QString whole = rest.left(kHandedOverNameLimit);
+    // One file whose name has blanks arrives whole, quoted or not.
+    QString whole = rest.left(kHandedOverNameLimit);
+    if (whole.size() >= 2 && whole.startsWith(QLatin1Char('"')) && whole.endsWith(QLatin1Char('"'))
+        && NamesExistingFile(whole.mid(1, whole.size() - 2), baseDir, fileExists))
+        whole = whole.mid(1, whole.size() - 2);
     if (NamesExistingFile(whole, baseDir, fileExists)) {
-        actions.append({TAction::Open, Absolute(whole, baseDir)});
+        actions.append({TAction::Open, Absolute(CleanName(whole), baseDir)});
         return actions;
     }
 
-    rest.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    rest.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    const QStringList tokens = rest.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-    // Quotes are not grouping here, so a token keeps them; the editor strips
-    // them when it opens the name. Only the path between them is completed,
-    // as `baseDir` must not end up behind a quote.
     const auto nameOf = [&baseDir](const QString &token) -> QString {
-        const int lead = LeadingBlanksAndQuotes(token);
-        const int trail = token.size() > lead && token.endsWith(QLatin1Char('"')) ? 1 : 0;
-        const QString path = token.mid(lead, token.size() - lead - trail);
-        if (path.isEmpty())
-            return QString();
-        return token.left(lead) + Absolute(path, baseDir) + token.right(trail);
+        const QString path = CleanName(token);
+        return path.isEmpty() ? QString() : Absolute(path, baseDir);
     };
-    WalkArguments(tokens, false, nameOf, actions);
+    WalkArguments(HandedOverTokens(rest), false, nameOf, actions);
     return actions;
 }
 
