@@ -429,6 +429,8 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     m_controlList.SetName(i, name);
     m_tabRow->setToolTip(name);
     m_controlList.Control(i)->SetHint(name);
+    // The window's caption names the file: tell it the name changed.
+    emit OnActualize(nullptr);
 }
 
 void TMultiPanel::PrintFileClick(QObject *sender)

@@ -82,6 +82,15 @@ TEST_F(MainFormTest, TheCaptionNamesTheCurrentFile)
     EXPECT_EQ(apptitle::Title(), form->windowTitle());
 }
 
+TEST_F(MainFormTest, SaveAsRenamesTheCaption)
+{
+    ASSERT_TRUE(form->FormShow({}, dir.path()));
+    hooks.save = [this](const QString &, const QString &, const QString &) { return dir.filePath("neu.txt"); };
+    Memo()->SetSelText("x");
+    form->Item("Sichernunter1")->trigger();
+    EXPECT_EQ(form->windowTitle(), dir.filePath("neu.txt") + QStringLiteral(" : Quillon 32"));
+}
+
 TEST_F(MainFormTest, CommandLineEdgeCases)
 {
     ASSERT_TRUE(form->FormShow({}, dir.path()));
