@@ -230,7 +230,6 @@ protected:
     // The panel's font changed: controls without a font of their own follow.
     virtual void EditorFontChanged() {}
     QString NextUntitledName();
-    int UntitledCounter() const { return m_untitledCounter; }
     template <typename F>
     void ForEachControl(F action) const
     {

@@ -270,15 +270,6 @@ qint64 TXMemo::LineCount() const
     return SendScintilla(SCI_GETLINECOUNT);
 }
 
-QByteArray TXMemo::LineText(qint64 line) const
-{
-    const qint64 start = LineIndex(line);
-    if (start < 0)
-        return QByteArray();
-    const qint64 end = SendScintilla(SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
-    return TextRange(start, end);
-}
-
 void TXMemo::BeginUndoAction()
 {
     SendScintilla(SCI_BEGINUNDOACTION);
@@ -293,11 +284,6 @@ void TXMemo::ReplaceRange(qint64 from, qint64 to, const QByteArray &bytes)
 {
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
-}
-
-bool TXMemo::CanUndo() const
-{
-    return SendScintilla(SCI_CANUNDO) != 0;
 }
 
 void TXMemo::Undo()

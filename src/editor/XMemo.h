@@ -61,7 +61,6 @@ public:
     // First position of a line, -1 when there is no such line.
     qint64 LineIndex(qint64 line) const;
     qint64 LineCount() const;
-    QByteArray LineText(qint64 line) const;
 
     // Everything between the two calls is one undo step.
     void BeginUndoAction();
@@ -71,7 +70,6 @@ public:
     // The X key code of the key now pressed (0 where there is none).
     quint32 NativeScanCode() const { return m_nativeScanCode; }
 
-    bool CanUndo() const;
     void Undo();
     void CutToClipboard();
     void CopyToClipboard();

@@ -17,11 +17,9 @@ public:
     void Feed(const char *data, std::size_t length);
     // The most frequent ending; CR LF on a tie or when there is none.
     TEol Dominant() const;
-    std::uint64_t Crlf() const { return m_crlf; }
-    std::uint64_t Lf() const { return m_lf; }
-    std::uint64_t Cr() const { return m_cr + (m_pendingCr ? 1 : 0); }
 
 private:
+    std::uint64_t Cr() const { return m_cr + (m_pendingCr ? 1 : 0); }
     std::uint64_t m_crlf = 0, m_lf = 0, m_cr = 0;
     bool m_pendingCr = false;
 };
