@@ -10,6 +10,7 @@ packages=(
   libgtest-dev libgmock-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
+  cups printer-driver-cups-pdf
 )
 
 missing=()

@@ -13,6 +13,9 @@
 #include "platform/ErrorDisplay.h"
 #include "platform/KeyState.h"
 #include "platform/core/Cp1252.h"
+#include "print/PageDlg.h"
+#include "print/PrintDialogs.h"
+#include "print/Printer.h"
 
 #include <QCloseEvent>
 #include <QCoreApplication>
@@ -25,6 +28,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QMenuBar>
+#include <QPrinter>
 #include <QProcess>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -167,9 +171,10 @@ void TMainForm::BuildMenu()
     AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
             [=] { editor()->SaveAsFileClick(Item("Sichernunter1")); });
     datei->addSeparator();
-    AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), {});
-    AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."), {});
-    AddItem(datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), {});
+    AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { Drucken1Click(); });
+    AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."),
+            [this] { Druckereinstellungen1Click(); });
+    AddItem(datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { Seiteeinrichten1Click(); });
     datei->addSeparator();
     AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
     datei->addSeparator();
@@ -286,6 +291,8 @@ void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOv
                 break;
             case cmdline::TAction::Print:
                 m_editor->OpenFile(action.name);
+                if (handedOver)
+                    printing::ThePrinter().setDocName(action.name);
                 m_editor->PrintFile(m_editor->FileIndex());
                 break;
             case cmdline::TAction::Oem: {
@@ -650,6 +657,30 @@ void TMainForm::NeuerEditor1Click()
     StartProgram(QCoreApplication::applicationFilePath(), {handed});
     if (accepting)
         m_justOne->SetActive(true);
+}
+
+void TMainForm::Drucken1Click()
+{
+    const bool hasFile = m_editor->FileCount() > 0;
+    const TXMemo *current = hasFile ? m_editor->ControlAt(m_editor->FileIndex()) : nullptr;
+    const auto choice = printdialogs::AskPrint(this, printing::ThePrinter(), current && current->SelLength() > 0);
+    if (!choice || m_editor->FileCount() == 0)
+        return;
+    printing::ThePrinter().setDocName(m_editor->TabRow()->tabText(m_editor->FileIndex()));
+    m_editor->PrintSelectionOnly = choice->Selection;
+    for (int copy = 0; copy < choice->Copies; ++copy)
+        m_editor->PrintFileClick(Item(QStringLiteral("Drucken1")));
+}
+
+void TMainForm::Druckereinstellungen1Click()
+{
+    printdialogs::SetupPrinter(this, printing::ThePrinter());
+}
+
+void TMainForm::Seiteeinrichten1Click()
+{
+    TPageConfigDlg::Edit(this, m_editor->LeftMargin, m_editor->RightMargin, m_editor->TopMargin,
+                         m_editor->BottomMargin);
 }
 
 void TMainForm::Filter1Click()

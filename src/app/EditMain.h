@@ -77,6 +77,9 @@ private:
     void NeuerEditor1Click();
     void NeueDateienhierClick();
     void HandOverReceiver(const handover::TMessage &message, bool &accept);
+    void Drucken1Click();
+    void Druckereinstellungen1Click();
+    void Seiteeinrichten1Click();
     void Filter1Click();
     void AndererEditor1Click();
     void ExportItemClick();

@@ -215,9 +215,18 @@ void TMultiEditor::SaveFileAs(int index, const QString &name)
     control->SetLoadFailed(false);
 }
 
-void TMultiEditor::PrintFile(int)
+void TMultiEditor::PrintFile(int index)
 {
-    // Printing arrives with the print channel.
+    TXMemo *control = ControlAt(index);
+    if (!control)
+        return;
+    control->LeftMargin = LeftMargin;
+    control->TopMargin = TopMargin;
+    control->BottomMargin = BottomMargin;
+    if (PrintSelectionOnly)
+        control->PrintSelection();
+    else
+        control->PrintText();
 }
 
 namespace {

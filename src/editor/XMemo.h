@@ -3,6 +3,7 @@
 // (one byte = one Windows-1252 character); positions, lengths and line
 // starts are byte offsets.
 #include "editor/core/TextFile.h"
+#include "print/core/LinePrinter.h"
 
 #include <Qsci/qsciscintillabase.h>
 #include <QByteArray>
@@ -33,6 +34,14 @@ public:
 
     virtual void ReadTextFromStream(QIODevice &stream);
     virtual void WriteTextToStream(QIODevice &stream);
+    // The whole text, or the selection, to the printer with the margins;
+    // with word wrap the lines are printed as the screen wraps them.
+    virtual void PrintText();
+    virtual void PrintSelection();
+    // The same onto any channel, whose font is already the control's.
+    void PrintText(printing::TPrintSink &sink, const printing::TPrintMetrics &metrics);
+    void PrintSelection(printing::TPrintSink &sink, const printing::TPrintMetrics &metrics);
+    printing::TPrintLayout ComputePrintLayout(const printing::TPrintMetrics &metrics) const;
 
     // The whole text.
     qint64 TextLength() const;

@@ -39,6 +39,8 @@ int main(int argc, char **argv)
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
     QTemporaryDir runtime; // single-instance markers of the windows under test
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
+    // Print tests write PDF files; no job may reach a printer of the machine.
+    qputenv("CUPS_SERVER", "/nonexistent/quillon-tests-cups.sock");
     QApplication app(argc, argv);
     UnexpectedDialogGuard guard;
     app.installEventFilter(&guard);
