@@ -540,8 +540,10 @@ void TMainForm::EditorActualize(QObject *)
     m_sizeLabel->setText(QString::number(memo->TextLength()));
     Item(QStringLiteral("WordWrap1"))->setChecked(memo->WordWrap());
 
+    // Linux names may hold " : " themselves; the title's own separator is
+    // the last one, or the caption would grow with every update.
     QString base = apptitle::Title();
-    const int separator = base.indexOf(QLatin1String(" : "));
+    const int separator = base.lastIndexOf(QLatin1String(" : "));
     if (separator >= 0)
         base.remove(0, separator + 3);
     const QString title = m_editor->ControlList().Name(m_editor->FileIndex()) + QStringLiteral(" : ") + base;

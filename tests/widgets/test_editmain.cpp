@@ -80,6 +80,13 @@ TEST_F(MainFormTest, TheCaptionNamesTheCurrentFile)
     form->Editor()->SelectFile(0);
     EXPECT_EQ(form->windowTitle(), dir.filePath("a.txt") + QStringLiteral(" : Quillon 32"));
     EXPECT_EQ(apptitle::Title(), form->windowTitle());
+
+    // A name with the separator in it stays one name, update after update.
+    MakeFile("x : y.txt", "XY");
+    form->Editor()->OpenFile(dir.filePath("x : y.txt"));
+    form->Editor()->SelectFile(0);
+    form->Editor()->SelectFile(2);
+    EXPECT_EQ(form->windowTitle(), dir.filePath("x : y.txt") + QStringLiteral(" : Quillon 32"));
 }
 
 TEST_F(MainFormTest, SaveAsRenamesTheCaption)
