@@ -1,5 +1,8 @@
 #include "app/EditMain.h"
 
+#include "about/InfoAdd.h"
+#include "about/aboutdlg.h"
+#include "about/core/AboutText.h"
 #include "app/HelpView.h"
 #include "app/JustOne.h"
 #include "app/core/IniFile.h"
@@ -229,7 +232,7 @@ void TMainForm::BuildMenu()
     AddItem(hilfe, "Tasten1", QStringLiteral("&Tasten"), [this] { THelpView::ShowContext(this, 1000); })->setData(1000);
     AddItem(hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
     hilfe->addSeparator();
-    AddItem(hilfe, "Info1", QStringLiteral("&Info..."), {});
+    AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { Info1Click(); });
 
 }
 
@@ -572,6 +575,15 @@ void TMainForm::EditorKeyPress(QObject *, char &key)
     // At the end of a line or of the text typing inserts: lines never join.
     if (selected.isEmpty() || selected.at(0) == '\n' || selected.at(0) == '\r')
         memo->SetSelLength(0);
+}
+
+void TMainForm::Info1Click()
+{
+    TAboutBox box(this);
+    box.ProductName->setText(abouttext::ProductNameFromTitle(apptitle::Title()));
+    TAboutBox::SetCaption(box.MailLabel, TAboutBox::SupportMailAddress());
+    box.AddInfoPages(AuthorMessage());
+    TAboutBox::RunModal(box);
 }
 
 void TMainForm::DatumClick()

@@ -83,6 +83,7 @@ private:
     void Filter1Click();
     void AndererEditor1Click();
     void ExportItemClick();
+    void Info1Click();
 
     TMultiEditor *m_editor = nullptr;
     TJustOne *m_justOne = nullptr;
