@@ -255,7 +255,7 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
     // A relative settings file name means the start directory, for the
     // existence test, reading and writing alike.
     if (!IniFileName.isEmpty())
-        IniFileName = QDir(startDir).absoluteFilePath(IniFileName);
+        IniFileName = cmdline::Absolute(IniFileName, startDir);
 
     if (m_editor->FileCount() == 0) {
         IniFileName.clear();

@@ -79,6 +79,9 @@ void TMultiEditor::OpenFile(const QString &name)
         try {
             LoadTextFile(control, fullName);
             control->SetLoadFailed(false);
+        } catch (const TFileTooLarge &error) {
+            control->SetLoadFailed(true);
+            errordisplay::Show(error.Message());
         } catch (const TEditorError &) {
             // Loading errors are not reported; the tab keeps what it holds.
             // Saving over a file that exists but could not be read asks first.

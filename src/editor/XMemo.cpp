@@ -13,6 +13,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <new>
 #include <vector>
 
 namespace {
@@ -104,35 +105,47 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     const bool wasModified = Modified();
     const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
 
-    // A fresh document per load: no undo history and no styles to keep.
-    // Its buffer is allocated once, with room for typing: growing it later
-    // would copy the whole text on the first key.
-    const qint64 room = expected + expected / 16 + 65536;
-    void *doc = reinterpret_cast<void *>(SendScintilla(
-        SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
-        static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
-    SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
-    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
-    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
-    ConfigureDocument();
-    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-
     textfile::TEolCounter counter;
-    std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
     bool readError = false;
-    for (qint64 remaining = expected;;) {
-        if (!stream.isSequential() && remaining <= 0)
-            break;
-        const qint64 want = stream.isSequential() ? qint64(buffer.size())
-                                                  : std::min<qint64>(remaining, qint64(buffer.size()));
-        const qint64 got = stream.read(buffer.data(), want);
-        if (got < 0)
-            readError = true;
-        if (got <= 0)
-            break;
-        SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
-        counter.Feed(buffer.data(), static_cast<std::size_t>(got));
-        remaining -= got;
+    bool swapped = false;
+    try {
+        // A fresh document per load: no undo history and no styles to keep.
+        // Its buffer is allocated once, with room for typing: growing it later
+        // would copy the whole text on the first key.
+        const qint64 room = expected + expected / 16 + 65536;
+        void *doc = reinterpret_cast<void *>(SendScintilla(
+            SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
+            static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+        SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
+        SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+        swapped = true;
+        ConfigureDocument();
+        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+
+        std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
+        for (qint64 remaining = expected;;) {
+            if (!stream.isSequential() && remaining <= 0)
+                break;
+            const qint64 want = stream.isSequential() ? qint64(buffer.size())
+                                                      : std::min<qint64>(remaining, qint64(buffer.size()));
+            const qint64 got = stream.read(buffer.data(), want);
+            if (got < 0)
+                readError = true;
+            if (got <= 0)
+                break;
+            SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
+            counter.Feed(buffer.data(), static_cast<std::size_t>(got));
+            remaining -= got;
+        }
+    } catch (const std::bad_alloc &) {
+        // No memory for the file (the document is allocated at full size up
+        // front): never leave a part of it behind, which a save would then
+        // cut the file down to.
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+        if (swapped)
+            SetText(QByteArray());
+        throw;
     }
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
@@ -664,13 +677,17 @@ void LoadTextFile(TXMemo *memo, const QString &fileName)
     QFile file(fileName);
     if (!file.open(QIODevice::ReadOnly))
         throw cannotOpen();
-    if (memo->PlainText()) {
-        memo->ReadTextFromStream(file);
-        return;
+    try {
+        if (memo->PlainText()) {
+            memo->ReadTextFromStream(file);
+            return;
+        }
+        const QByteArray raw = file.readAll();
+        QByteArray text;
+        memo->SetText(rtf::ReadRtf(raw, text) ? text : raw);
+    } catch (const std::bad_alloc &) {
+        throw TFileTooLarge(QStringLiteral("Datei %1 kann nicht geöffnet werden: zu wenig Arbeitsspeicher").arg(fileName));
     }
-    const QByteArray raw = file.readAll();
-    QByteArray text;
-    memo->SetText(rtf::ReadRtf(raw, text) ? text : raw);
 }
 
 void SaveTextFile(TXMemo *memo, const QString &fileName)

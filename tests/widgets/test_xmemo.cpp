@@ -197,7 +197,7 @@ TEST_F(XMemoTest, EnterInsertsTheFilesOwnLineEnding)
 
 TEST_F(XMemoTest, AnEditChangesOnlyTheBytesEdited)
 {
-    const QByteArray mixed("eins\r\nzwei\ndrei\rvier\x84\x00 f\xfcnf", 30);
+    const QByteArray mixed("eins\r\nzwei\ndrei\rvier\x84\x00 f\xfcnf", 27);
     memo.SetText(mixed);
     memo.SetSelStart(12); // inside "drei"
     Text(&memo, QStringLiteral("Ü"));

@@ -131,7 +131,10 @@ QString Absolute(const QString &name, const QString &baseDir)
 {
     if (name.isEmpty() || name.startsWith(QLatin1Char('<')))
         return name;
-    if (QDir::isAbsolutePath(name) || baseDir.isEmpty())
+    // Only "/" makes a name absolute here: QDir also counts a leading ":"
+    // (its resource prefix), which would open a built-in resource instead of
+    // the user's file ":notiz.txt".
+    if (name.startsWith(QLatin1Char('/')) || baseDir.isEmpty())
         return QDir::cleanPath(name);
     return QDir::cleanPath(baseDir + QLatin1Char('/') + name);
 }
@@ -237,7 +240,10 @@ QList<TAction> InterpretHandedOver(const QString &text, const QString &programPa
         && NamesExistingFile(whole.mid(1, whole.size() - 2), baseDir, fileExists))
         whole = whole.mid(1, whole.size() - 2);
     if (NamesExistingFile(whole, baseDir, fileExists)) {
-        actions.append({TAction::Open, Absolute(CleanName(whole), baseDir)});
+        // A name made of quotes only cleans to nothing: nothing to open.
+        const QString name = CleanName(whole);
+        if (!name.isEmpty())
+            actions.append({TAction::Open, Absolute(name, baseDir)});
         return actions;
     }
 

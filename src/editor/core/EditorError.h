@@ -15,6 +15,14 @@ private:
     QString m_message;
 };
 
+// A file that does not fit into memory: the only loading error the user is
+// told about, as the tab stays empty for a reason nobody could guess.
+class TFileTooLarge : public TEditorError
+{
+public:
+    using TEditorError::TEditorError;
+};
+
 // Ends a command silently: the user chose to stop (a declined question).
 class TAbort : public std::exception
 {

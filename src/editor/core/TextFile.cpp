@@ -2,7 +2,9 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <cerrno>
 #include <cstring>
+#include <unistd.h>
 
 namespace textfile {
 
@@ -79,6 +81,14 @@ TSaveResult SaveBytes(const QString &path, const char *data, std::size_t length)
             return TSaveResult::WriteFailed;
         }
         done += static_cast<std::size_t>(written);
+    }
+    // QSaveFile syncs before the rename but ignores a failing sync, and
+    // then would put a file whose bytes may never reach the disk in place of
+    // the old one. Sync here and keep the old file when that fails; a file
+    // system that cannot sync at all (EINVAL) is no error.
+    if (!file.flush() || (::fsync(file.handle()) != 0 && errno != EINVAL && errno != ENOTSUP)) {
+        file.cancelWriting();
+        return TSaveResult::WriteFailed;
     }
     if (!file.commit())
         return TSaveResult::WriteFailed;

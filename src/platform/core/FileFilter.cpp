@@ -12,8 +12,13 @@ QStringList ToNameFilters(const QString &filter)
         const QString description = parts.at(i).trimmed();
         const QString patternText = i + 1 < parts.size() ? parts.at(i + 1) : QString();
         QStringList patterns;
-        for (const QString &p : patternText.split(QRegularExpression(QStringLiteral("[; ]")), Qt::SkipEmptyParts))
-            patterns << (p == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed());
+        for (const QString &p : patternText.split(QRegularExpression(QStringLiteral("[; ]")), Qt::SkipEmptyParts)) {
+            // A pattern of a tab or a no-break space alone is no pattern; kept
+            // empty it would show "()" and hide every file.
+            const QString pattern = p == QLatin1String("*.*") ? QStringLiteral("*") : p.trimmed();
+            if (!pattern.isEmpty())
+                patterns << pattern;
+        }
         if (description.isEmpty() && patterns.isEmpty())
             continue;
         if (patterns.isEmpty())
