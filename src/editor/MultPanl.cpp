@@ -248,7 +248,12 @@ void TMultiPanel::ReplaceDialogReplace(TFindDialog *sender)
     SearchNext();
 }
 
-TMultiPanel::~TMultiPanel() = default;
+TMultiPanel::~TMultiPanel()
+{
+    // The controls die with the page area, after this object is gone; a
+    // focus change on the way must not reach our handlers any more.
+    ForEachControl([this](TXMemo *control) { control->disconnect(this); });
+}
 
 void TMultiPanel::SetBtnTypes(TBtnTypes types)
 {
