@@ -7,8 +7,28 @@
 namespace printdialogs {
 
 namespace {
+
 const THooks *g_hooks = nullptr;
-}
+
+// Qt's dialog on Linux offers "from page … to page" whatever the options
+// say, and enables it again whenever it is shown: we print no page ranges.
+class TPrintDialog : public QPrintDialog
+{
+public:
+    using QPrintDialog::QPrintDialog;
+
+protected:
+    void showEvent(QShowEvent *event) override
+    {
+        QPrintDialog::showEvent(event);
+        for (const char *name : {"printRange", "from", "to"}) {
+            if (auto *widget = findChild<QWidget *>(QLatin1String(name)))
+                widget->setEnabled(false);
+        }
+    }
+};
+
+} // namespace
 
 void SetHooks(const THooks *hooks)
 {
@@ -20,7 +40,7 @@ std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool of
     if (g_hooks && g_hooks->print)
         return g_hooks->print(offerSelection);
     printer.setPrintRange(QPrinter::AllPages);
-    QPrintDialog dialog(&printer, parent);
+    TPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
