@@ -3,6 +3,8 @@
 #include "editor/XMemoAccessible.h"
 #include "editor/core/EditorError.h"
 #include "editor/core/RtfText.h"
+#include "platform/AppTitle.h"
+#include "platform/Dialogs.h"
 #include "platform/DisplayFont.h"
 #include "platform/core/Cp1252.h"
 
@@ -25,6 +27,12 @@ constexpr qint64 kReadChunk = 4 << 20;
 // background makes Scintilla wrap everything up to it at once: 37 s at the
 // end of 100 MB. Larger texts are shown unwrapped.
 constexpr qint64 kMaxWrappedBytes = 2 << 20;
+
+// Scintilla lays out a whole line at once, measuring every character (about
+// 0.45 s per MB here, on showing the line and again on every key in it).
+// Longer lines are shown in pieces of kShownPiece bytes instead.
+constexpr qint64 kLongestLaidOutLine = 512 << 10;
+constexpr qint64 kShownPiece = 200;
 
 bool HasLocalFiles(const QMimeData *mime)
 {
@@ -60,9 +68,13 @@ TXMemo::TXMemo(QWidget *owner) : QsciScintillaBase(owner)
                 OnModified(position, type);
             });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &TXMemo::OnUpdateUi);
+    connect(this, &QsciScintillaBase::SCN_MODIFYATTEMPTRO, this, &TXMemo::RefuseChange);
 }
 
-TXMemo::~TXMemo() = default;
+TXMemo::~TXMemo()
+{
+    DropLoadedDocument();
+}
 
 void TXMemo::ConfigureView()
 {
@@ -108,6 +120,8 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     textfile::TEolCounter counter;
     bool readError = false;
     bool swapped = false;
+    DropLoadedDocument();
+    m_refusalShown = false;
     try {
         // A fresh document per load: no undo history and no styles to keep.
         // Its buffer is allocated once, with room for typing: growing it later
@@ -138,7 +152,10 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
             counter.Feed(buffer.data(), static_cast<std::size_t>(got));
             remaining -= got;
         }
+        if (counter.Longest() > std::uint64_t(kLongestLaidOutLine))
+            ShowLongLinesBroken();
     } catch (const std::bad_alloc &) {
+        DropLoadedDocument();
         // No memory for the file (the document is allocated at full size up
         // front): never leave a part of it behind, which a save would then
         // cut the file down to.
@@ -171,13 +188,91 @@ void TXMemo::WriteTextToStream(QIODevice &stream)
     SetModified(false);
 }
 
+void TXMemo::ShowLongLinesBroken()
+{
+    // The loaded document goes on holding the file's bytes, unchanged and no
+    // longer shown; the text as shown goes into a second one. No copy more.
+    m_loadedDocument = reinterpret_cast<void *>(SendScintilla(SCI_GETDOCPOINTER));
+    SendScintilla(SCI_ADDREFDOCUMENT, 0UL, m_loadedDocument);
+    const char *loaded = static_cast<const char *>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
+    m_shown = std::make_unique<TShownText>(QByteArray::fromRawData(loaded, SendScintilla(SCI_GETLENGTH)),
+                                           kLongestLaidOutLine, kShownPiece);
+    const QByteArray &bytes = m_shown->Bytes();
+    void *doc = reinterpret_cast<void *>(
+        SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+    ConfigureDocument();
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    // Scintilla grows (copies) a buffer whose gap is merely as large as the
+    // text to insert, so one byte more.
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(bytes.size() + m_shown->BreakCount() + 1));
+    QByteArray chunk;
+    const auto append = [this](const char *data, qint64 length) {
+        SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(length), data);
+    };
+    qint64 from = 0;
+    for (qint64 at : m_shown->Breaks()) {
+        chunk.append(bytes.constData() + from, at - from).append('\n');
+        from = at;
+        if (chunk.size() >= (1 << 20)) {
+            append(chunk.constData(), chunk.size());
+            chunk.clear();
+        }
+    }
+    chunk.append(bytes.constData() + from, bytes.size() - from);
+    append(chunk.constData(), chunk.size());
+    SendScintilla(SCI_SETREADONLY, 1UL);
+}
+
+void TXMemo::DropLoadedDocument()
+{
+    m_shown.reset(); // its bytes live in the loaded document
+    if (m_loadedDocument)
+        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, m_loadedDocument);
+    m_loadedDocument = nullptr;
+}
+
+void TXMemo::RefuseChange()
+{
+    if (m_refusalShown) {
+        QApplication::beep();
+        return;
+    }
+    m_refusalShown = true;
+    // Not from inside Scintilla's notification: the box runs an event loop.
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            dialogs::ShowMessage(this, apptitle::Title(),
+                                 QStringLiteral("Diese Datei hat Zeilen mit mehr als %1 Zeichen und kann nur "
+                                                "angesehen, nicht bearbeitet werden. Zur Anzeige sind die langen "
+                                                "Zeilen umbrochen; gespeichert wird die Datei unverändert.")
+                                     .arg(kLongestLaidOutLine),
+                                 dialogs::TKind::Information);
+        },
+        Qt::QueuedConnection);
+}
+
+qint64 TXMemo::ShownPosition(qint64 position) const
+{
+    return m_shown ? m_shown->ShownFromReal(position) : position;
+}
+
+qint64 TXMemo::TextPosition(qint64 shownPosition) const
+{
+    return m_shown ? m_shown->RealFromShown(shownPosition) : shownPosition;
+}
+
 qint64 TXMemo::TextLength() const
 {
-    return SendScintilla(SCI_GETLENGTH);
+    return m_shown ? m_shown->Bytes().size() : SendScintilla(SCI_GETLENGTH);
 }
 
 const char *TXMemo::CharacterPointer() const
 {
+    if (m_shown)
+        return m_shown->Bytes().constData();
     return static_cast<const char *>(SendScintillaPtrResult(SCI_GETCHARACTERPOINTER));
 }
 
@@ -199,6 +294,8 @@ QByteArray TXMemo::TextRange(qint64 start, qint64 end) const
     const qint64 length = TextLength();
     start = std::clamp<qint64>(start, 0, length);
     end = std::clamp<qint64>(end, start, length);
+    if (m_shown)
+        return m_shown->Bytes().mid(start, end - start);
     const char *p = static_cast<const char *>(reinterpret_cast<void *>(
         SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(start), static_cast<long>(end - start))));
     return QByteArray(p, end - start);
@@ -206,12 +303,12 @@ QByteArray TXMemo::TextRange(qint64 start, qint64 end) const
 
 qint64 TXMemo::SelStart() const
 {
-    return SendScintilla(SCI_GETSELECTIONSTART);
+    return TextPosition(SendScintilla(SCI_GETSELECTIONSTART));
 }
 
 qint64 TXMemo::SelLength() const
 {
-    return SendScintilla(SCI_GETSELECTIONEND) - SendScintilla(SCI_GETSELECTIONSTART);
+    return TextPosition(SendScintilla(SCI_GETSELECTIONEND)) - SelStart();
 }
 
 void TXMemo::SetSelStart(qint64 position)
@@ -229,7 +326,7 @@ void TXMemo::Select(qint64 start, qint64 length)
     const qint64 textLength = TextLength();
     start = std::clamp<qint64>(start, 0, textLength);
     const qint64 end = std::clamp<qint64>(start + std::max<qint64>(length, 0), start, textLength);
-    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(start), static_cast<long>(end));
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(ShownPosition(start)), static_cast<long>(ShownPosition(end)));
 }
 
 QByteArray TXMemo::SelText() const
@@ -240,6 +337,10 @@ QByteArray TXMemo::SelText() const
 
 void TXMemo::SetSelText(const QByteArray &bytes)
 {
+    if (m_shown) {
+        RefuseChange();
+        return;
+    }
     // SCI_REPLACESEL stops at a NUL byte; replace by target instead.
     const qint64 start = SelStart();
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), static_cast<long>(start + SelLength()));
@@ -268,19 +369,21 @@ qint64 TXMemo::LineFromChar(qint64 position) const
 {
     if (position < 0)
         position = SelStart();
-    return SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(position));
+    const qint64 shownLine = SendScintilla(SCI_LINEFROMPOSITION, static_cast<unsigned long>(ShownPosition(position)));
+    return m_shown ? shownLine - m_shown->BreaksUpTo(position) : shownLine;
 }
 
 qint64 TXMemo::LineIndex(qint64 line) const
 {
     if (line < 0 || line >= LineCount())
         return -1;
-    return SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(line));
+    const qint64 shownLine = m_shown ? line + m_shown->BreaksBeforeLine(line) : line;
+    return TextPosition(SendScintilla(SCI_POSITIONFROMLINE, static_cast<unsigned long>(shownLine)));
 }
 
 qint64 TXMemo::LineCount() const
 {
-    return SendScintilla(SCI_GETLINECOUNT);
+    return SendScintilla(SCI_GETLINECOUNT) - (m_shown ? m_shown->BreakCount() : 0);
 }
 
 void TXMemo::BeginUndoAction()
@@ -295,6 +398,10 @@ void TXMemo::EndUndoAction()
 
 void TXMemo::ReplaceRange(qint64 from, qint64 to, const QByteArray &bytes)
 {
+    if (m_shown) {
+        RefuseChange();
+        return;
+    }
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
 }
@@ -332,7 +439,7 @@ void TXMemo::ApplyWrap()
 
 bool TXMemo::WrapsLines() const
 {
-    return m_wordWrap && TextLength() <= kMaxWrappedBytes;
+    return m_wordWrap && !m_shown && TextLength() <= kMaxWrappedBytes;
 }
 
 void TXMemo::SetScrollBars(TScrollStyle style)
@@ -624,7 +731,8 @@ QMimeData *TXMemo::toMimeData(const QByteArray &text, bool rectangular) const
 {
     Q_UNUSED(rectangular);
     auto *mime = new QMimeData;
-    mime->setText(cp1252::ToQString(text));
+    // Scintilla hands the selection as shown; the extra breaks are no text.
+    mime->setText(cp1252::ToQString(m_shown ? SelText() : text));
     if (m_inMouseMove && !m_dragStarted) {
         // Scintilla asks for the data right before it starts dragging.
         m_dragStarted = true;

@@ -2,6 +2,7 @@
 // The text control of one open file. The document is the file's bytes
 // (one byte = one Windows-1252 character); positions, lengths and line
 // starts are byte offsets.
+#include "editor/core/ShownText.h"
 #include "editor/core/TextFile.h"
 #include "print/core/LinePrinter.h"
 
@@ -13,6 +14,7 @@
 #include <QMouseEvent>
 #include <QFont>
 #include <QString>
+#include <memory>
 
 class QIODevice;
 class QMimeData;
@@ -126,6 +128,13 @@ public:
 
     bool CanFocus() const;
 
+    // A text with a line too long to lay out is shown with extra line
+    // breaks and cannot be changed; its bytes stay as they were loaded.
+    bool ViewOnly() const { return m_shown != nullptr; }
+    // Between positions in the text and positions as the screen shows it.
+    qint64 ShownPosition(qint64 position) const;
+    qint64 TextPosition(qint64 shownPosition) const;
+
 signals:
     void Enter(TXMemo *sender);
     void Exit(TXMemo *sender);
@@ -170,6 +179,9 @@ private:
     void NoteChange();
     void OnModified(int position, int type);
     void OnUpdateUi(int updated);
+    void ShowLongLinesBroken();
+    void DropLoadedDocument();
+    void RefuseChange();
 
     textfile::TEol m_eol = textfile::TEol::Crlf;
     TScrollStyle m_scrollBars = TScrollStyle::ssBoth;
@@ -186,6 +198,9 @@ private:
     bool m_parentFont = true;
     bool m_forcedModified = false;
     bool m_loadFailed = false;
+    std::unique_ptr<TShownText> m_shown;
+    void *m_loadedDocument = nullptr;
+    bool m_refusalShown = false;
     bool m_changePending = false;
     bool m_inMouseMove = false;
     mutable bool m_dragStarted = false;

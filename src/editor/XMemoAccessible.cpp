@@ -84,7 +84,7 @@ void TXMemoAccessible::setSelection(int selectionIndex, int startOffset, int end
 
 int TXMemoAccessible::cursorPosition() const
 {
-    return int(Memo()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS));
+    return int(Memo()->TextPosition(Memo()->SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS)));
 }
 
 void TXMemoAccessible::setCursorPosition(int position)
@@ -105,6 +105,7 @@ int TXMemoAccessible::characterCount() const
 QRect TXMemoAccessible::characterRect(int offset) const
 {
     TXMemo *memo = Memo();
+    offset = int(memo->ShownPosition(offset));
     const int x = int(memo->SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, long(offset)));
     const int y = int(memo->SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, long(offset)));
     const QFontMetrics metrics(memo->EditorFont());
@@ -116,13 +117,14 @@ QRect TXMemoAccessible::characterRect(int offset) const
 int TXMemoAccessible::offsetAtPoint(const QPoint &point) const
 {
     const QPoint p = Memo()->viewport()->mapFromGlobal(point);
-    return int(Memo()->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT, static_cast<unsigned long>(p.x()),
-                                     long(p.y())));
+    return int(Memo()->TextPosition(Memo()->SendScintilla(QsciScintillaBase::SCI_POSITIONFROMPOINT,
+                                                          static_cast<unsigned long>(p.x()), long(p.y()))));
 }
 
 void TXMemoAccessible::scrollToSubstring(int startIndex, int endIndex)
 {
-    Memo()->SendScintilla(QsciScintillaBase::SCI_SCROLLRANGE, static_cast<unsigned long>(endIndex), long(startIndex));
+    Memo()->SendScintilla(QsciScintillaBase::SCI_SCROLLRANGE, static_cast<unsigned long>(Memo()->ShownPosition(endIndex)),
+                          long(Memo()->ShownPosition(startIndex)));
 }
 
 QString TXMemoAccessible::attributes(int offset, int *startOffset, int *endOffset) const

@@ -45,7 +45,7 @@ void TXMemo::PrintText(printing::TPrintSink &sink, const printing::TPrintMetrics
 {
     printing::TLinePrinter printer(sink, ComputePrintLayout(metrics));
     const char *text = CharacterPointer();
-    if (!WordWrap()) {
+    if (!WordWrap() || ViewOnly()) {
         printer.PrintBuffer(text, TextLength());
         return;
     }

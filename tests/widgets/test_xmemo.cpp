@@ -1,6 +1,8 @@
 #include "TestSupport.h"
 #include "editor/XMemo.h"
 #include "editor/core/EditorError.h"
+#include "platform/Dialogs.h"
+#include "platform/core/Cp1252.h"
 
 #include <QApplication>
 #include <QBuffer>
@@ -284,4 +286,119 @@ TEST_F(XMemoTest, ChangeIsReportedAfterTheEdit)
     QCoreApplication::processEvents();
     ASSERT_FALSE(lengths.isEmpty());
     EXPECT_EQ(lengths.last(), 3);
+}
+
+namespace {
+
+// "Kopf", a line of 1.5 MB (words, blanks, Windows-1252 bytes), "Ende":
+// the middle line is too long to lay out and is shown in pieces.
+QByteArray TextWithAGiantLine()
+{
+    QByteArray giant;
+    for (int i = 0; giant.size() < (3 << 19); ++i)
+        giant += QByteArray("wort") + QByteArray::number(i) + (i % 7 ? " " : "\x84z\x93\t");
+    return QByteArray("Kopf\r\n") + giant + QByteArray("\r\nEnde");
+}
+
+class GiantLineTest : public XMemoTest
+{
+protected:
+    void SetUp() override
+    {
+        hooks.message = [this](const QString &, const QString &text) { messages << text; };
+        dialogs::SetHooks(&hooks);
+        bytes = TextWithAGiantLine();
+        WriteBytes(Path("gross.txt"), bytes);
+        memo.resize(600, 400);
+        memo.show();
+        LoadTextFile(&memo, Path("gross.txt"));
+    }
+    void TearDown() override { dialogs::SetHooks(nullptr); }
+    qint64 ShownLines() { return memo.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT); }
+
+    dialogs::THooks hooks;
+    QStringList messages;
+    QByteArray bytes;
+};
+
+} // namespace
+
+TEST_F(GiantLineTest, IsShownInPiecesAndSavedByteForByte)
+{
+    ASSERT_TRUE(memo.ViewOnly());
+    EXPECT_GT(ShownLines(), 1000);
+    EXPECT_EQ(memo.TextLength(), bytes.size());
+    EXPECT_TRUE(memo.Text() == bytes);
+    EXPECT_EQ(memo.LineCount(), 3);
+    EXPECT_EQ(memo.LineIndex(1), 6);
+    EXPECT_EQ(memo.LineIndex(2), bytes.size() - 4);
+    EXPECT_EQ(memo.LineFromChar(bytes.size() - 7), 1);
+    QCoreApplication::processEvents();
+    EXPECT_FALSE(memo.Modified());
+    SaveTextFile(&memo, Path("kopie.txt"));
+    EXPECT_TRUE(ReadBytes(Path("kopie.txt")) == bytes);
+    EXPECT_TRUE(messages.isEmpty());
+
+    // An ordinary text afterwards is laid out and editable as ever.
+    memo.SetText("kurz");
+    EXPECT_FALSE(memo.ViewOnly());
+    memo.SetSelStart(4);
+    Text(&memo, QStringLiteral("!"));
+    EXPECT_EQ(memo.Text(), QByteArray("kurz!"));
+}
+
+TEST_F(GiantLineTest, RefusesEveryChangeAndSaysWhyOnce)
+{
+    memo.setFocus();
+    memo.Select(100, 5);
+    Text(&memo, QStringLiteral("xy"));
+    Key(&memo, Qt::Key_Backspace);
+    Key(&memo, Qt::Key_Delete);
+    Key(&memo, Qt::Key_Return);
+    memo.SetSelText("neu");
+    memo.ReplaceRange(0, 4, "Fuss");
+    QApplication::clipboard()->setText(QStringLiteral("eingefügt"));
+    PastePlainText(&memo);
+    memo.CutToClipboard();
+    memo.Undo();
+    QCoreApplication::processEvents();
+    EXPECT_TRUE(memo.Text() == bytes);
+    EXPECT_FALSE(memo.Modified());
+    ASSERT_EQ(messages.size(), 1);
+    EXPECT_TRUE(messages[0].contains(QStringLiteral("nur angesehen, nicht bearbeitet")));
+
+    // The next file that is too long says so again.
+    LoadTextFile(&memo, Path("gross.txt"));
+    Text(&memo, QStringLiteral("z"));
+    QCoreApplication::processEvents();
+    EXPECT_EQ(messages.size(), 2);
+}
+
+TEST_F(GiantLineTest, SelectionCaretAndClipboardSpeakInTheFilesBytes)
+{
+    // A stretch across several pieces on screen is the file's bytes.
+    const qint64 start = 6 + 1000, length = 900;
+    memo.Select(start, length);
+    EXPECT_EQ(memo.SelStart(), start);
+    EXPECT_EQ(memo.SelLength(), length);
+    EXPECT_TRUE(memo.SelText() == bytes.mid(start, length));
+    const qint64 shownStart = memo.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONSTART);
+    const qint64 shownEnd = memo.SendScintilla(QsciScintillaBase::SCI_GETSELECTIONEND);
+    EXPECT_GT(shownEnd - shownStart, length) << "the screen shows extra breaks in between";
+    memo.CopyToClipboard();
+    EXPECT_EQ(QApplication::clipboard()->text(), cp1252::ToQString(bytes.mid(start, length)));
+
+    EXPECT_EQ(CaretLine(&memo), 2);
+    EXPECT_EQ(CaretColumn(&memo), 1001);
+    memo.SetSelStart(7);
+    GoToLine(&memo, 3);
+    EXPECT_EQ(memo.SelStart(), bytes.size() - 3);
+    // The caret keys walk through the pieces as through any text.
+    memo.SetSelStart(6);
+    Key(&memo, Qt::Key_Down);
+    EXPECT_EQ(CaretLine(&memo), 2);
+    EXPECT_GT(CaretColumn(&memo), 100);
+    Key(&memo, Qt::Key_End);
+    Key(&memo, Qt::Key_Right);
+    EXPECT_EQ(CaretLine(&memo), 2) << "the end of a piece is no line end";
 }

@@ -2,6 +2,7 @@
 
 #include <QFileInfo>
 #include <QSaveFile>
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <unistd.h>
@@ -12,11 +13,17 @@ void TEolCounter::Feed(const char *data, std::size_t length)
 {
     const char *p = data;
     const char *end = data + length;
+    const char *lineStart = data;
+    const auto endLine = [&](const char *at) {
+        m_longest = std::max<std::uint64_t>(m_longest, m_open + static_cast<std::uint64_t>(at - lineStart));
+        m_open = 0;
+        lineStart = at + 1;
+    };
     if (m_pendingCr && p < end) {
         m_pendingCr = false;
         if (*p == '\n') {
             ++m_crlf;
-            ++p;
+            lineStart = ++p;
         } else {
             ++m_cr;
         }
@@ -30,6 +37,7 @@ void TEolCounter::Feed(const char *data, std::size_t length)
             if (!found)
                 break;
             const char *c = static_cast<const char *>(found);
+            endLine(c);
             if (c + 1 == stop && lf) {
                 ++m_crlf;
             } else if (c + 1 == end) {
@@ -41,10 +49,12 @@ void TEolCounter::Feed(const char *data, std::size_t length)
         }
         if (!lf)
             break;
+        endLine(stop);
         if (!(stop > p && stop[-1] == '\r'))
             ++m_lf;
         p = stop + 1;
     }
+    m_open += static_cast<std::uint64_t>(end - lineStart);
 }
 
 TEol TEolCounter::Dominant() const

@@ -17,10 +17,13 @@ public:
     void Feed(const char *data, std::size_t length);
     // The most frequent ending; CR LF on a tie or when there is none.
     TEol Dominant() const;
+    // Bytes of the longest line, its line ending not counted.
+    std::uint64_t Longest() const { return m_longest > m_open ? m_longest : m_open; }
 
 private:
     std::uint64_t Cr() const { return m_cr + (m_pendingCr ? 1 : 0); }
     std::uint64_t m_crlf = 0, m_lf = 0, m_cr = 0;
+    std::uint64_t m_longest = 0, m_open = 0;
     bool m_pendingCr = false;
 };
 
