@@ -57,12 +57,12 @@ int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
     displayfont::Install();
-    const qint64 megabytes = argc > 1 ? QByteArray(argv[1]).toLongLong() : 100;
+    const double megabytes = argc > 1 ? QByteArray(argv[1]).toDouble() : 100;
     const QStringList options = QApplication::arguments().mid(2);
     const bool oneLine = options.contains(QStringLiteral("--one-line"));
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("gross.txt"));
-    WriteSample(path, megabytes << 20, oneLine);
+    WriteSample(path, qint64(megabytes * (1 << 20)), oneLine);
 
     TMultiEditor editor;
     const int fontAt = options.indexOf(QStringLiteral("--font"));
@@ -106,11 +106,11 @@ int main(int argc, char **argv)
     keys.start();
     QApplication::exec();
 
-    std::printf("file: %lld MB%s, word wrap %s\n", static_cast<long long>(megabytes), oneLine ? " (one line)" : "",
+    std::printf("file: %g MB%s, word wrap %s\n", megabytes, oneLine ? " (one line)" : "",
                 memo->WordWrap() ? (memo->WrapsLines() ? "on" : "on (not applied: too large)") : "off");
     std::printf("open and show: %.0f ms\n", openMs);
     std::printf("peak memory for the file: %.0f MB (%.2f x file size)\n", (peakKb - baseKb) / 1024.0,
-                (peakKb - baseKb) / 1024.0 / double(megabytes));
+                (peakKb - baseKb) / 1024.0 / megabytes);
     std::printf("typing at the end: max %.1f ms per key\n", typeMax);
     std::printf("caret move at the end: max %.1f ms per key\n", moveMax);
     std::printf("largest delay of a key by background work: %.1f ms\n", lateMax);
