@@ -15,8 +15,40 @@ e2e_need_x() {
     XDG_RUNTIME_DIR=$(mktemp -d)
     chmod 700 "$XDG_RUNTIME_DIR"
     export E2E_IN_XVFB=1
-    exec xvfb-run -a -s "-screen 0 1280x1024x24" bash "$0" "$@"
+    local status=0
+    e2e_run_in_own_x bash "$0" "$@" || status=$?
+    exit "$status"
   fi
+}
+
+# Runs the command in an X server of its own. Xvfb picks a free display
+# itself and writes its number to a descriptor (-displayfd): choosing one, as
+# `xvfb-run -a` does, before starting races with X servers started at the
+# same moment.
+e2e_run_in_own_x() {
+  local named xpid display status
+  named=$(mktemp)
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" 2>/dev/null &
+  xpid=$!
+  for _ in $(seq 1 100); do
+    # The number is complete once its line ends.
+    [ "$(wc -l <"$named")" -ge 1 ] && break
+    kill -0 "$xpid" 2>/dev/null || break
+    sleep 0.1
+  done
+  display=$(head -n 1 "$named")
+  rm -f "$named"
+  if [ -z "$display" ]; then
+    kill "$xpid" 2>/dev/null
+    echo "SKIP: Xvfb did not start" >&2
+    return 77
+  fi
+  # The scripts run under `set -e`: a failing run must still end the server.
+  status=0
+  DISPLAY=":$display" "$@" || status=$?
+  kill "$xpid" 2>/dev/null
+  wait "$xpid" 2>/dev/null
+  return "$status"
 }
 
 e2e_fail() {
