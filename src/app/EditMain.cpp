@@ -76,6 +76,7 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     m_justOne = new TJustOne(this);
     m_justOne->SetActive(false);
     connect(m_justOne, &TJustOne::Received, this, &TMainForm::HandOverReceiver);
+    connect(m_justOne, &TJustOne::Committed, this, &TMainForm::HandOverCommitted);
     FormCreate();
 }
 
@@ -277,11 +278,11 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
     return true;
 }
 
-void TMainForm::ProcessCommandString(const QString &text, const QString &senderDir)
+void TMainForm::ProcessCommandString(const QStringList &arguments, const QString &senderDir)
 {
     const QString program = QCoreApplication::applicationFilePath();
     const auto exists = [](const QString &name) { return QFileInfo(name).isFile(); };
-    RunActions(cmdline::InterpretHandedOver(text, program, senderDir, exists), true);
+    RunActions(cmdline::InterpretHandedOver(arguments, program, senderDir, exists), true);
 }
 
 void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOver)
@@ -311,6 +312,22 @@ void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOv
             case cmdline::TAction::IniFile:
                 if (!handedOver)
                     IniFileName = action.name;
+                break;
+            case cmdline::TAction::Unreachable:
+                // Qt passes names to the system as UTF-8 only: a tab for it
+                // would load and save another file.
+                errordisplay::Show(QStringLiteral("Die Datei \"") + cmdline::Shown(action.name)
+                                   + QStringLiteral("\" kann nicht geöffnet werden: ihr Name ist kein gültiger "
+                                                    "UTF-8-Text."));
+                break;
+            case cmdline::TAction::UnreachableIni:
+                if (handedOver)
+                    break;
+                IniFileName.clear();
+                errordisplay::Show(QStringLiteral("Die Ini-Datei \"") + cmdline::Shown(action.name)
+                                   + QStringLiteral("\" kann nicht verwendet werden: ihr Name ist kein gültiger "
+                                                    "UTF-8-Text. Die Einstellungen werden nicht gelesen und nicht "
+                                                    "gespeichert."));
                 break;
             }
         });
@@ -651,26 +668,23 @@ void TMainForm::NeuerEditor1Click()
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo)
         return;
-    const bool accepting = Item(QStringLiteral("NeueDateienhier"))->isChecked();
-    if (accepting)
-        m_justOne->SetActive(false);
+    const TJustOne::TPause pause(m_justOne);
     const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
     QString handed = name;
     if (memo->Modified()) {
         m_editor->SaveFileClick(Item(QStringLiteral("NeuerEditor1")));
         // Still modified: the save was cancelled; moving the file would lose
         // the text, so it stays here.
-        if (memo->Modified()) {
-            if (accepting)
-                m_justOne->SetActive(true);
+        if (memo->Modified())
             return;
-        }
         handed = m_editor->ControlList().Name(m_editor->FileIndex());
     }
     m_editor->ClosePage(m_editor->FileIndex());
+    // The copy must not hand the file back to this window, which listens
+    // again in a moment; the copy removes the note from its environment.
+    qputenv(TJustOne::kOwnInstanceVariable, "1");
     StartProgram(QCoreApplication::applicationFilePath(), {handed});
-    if (accepting)
-        m_justOne->SetActive(true);
+    qunsetenv(TJustOne::kOwnInstanceVariable);
 }
 
 void TMainForm::Drucken1Click()
@@ -734,22 +748,28 @@ void TMainForm::ExportItemClick()
         StartProgram(command.program, command.arguments);
 }
 
-void TMainForm::HandOverReceiver(const handover::TMessage &message, bool &accept)
+void TMainForm::HandOverReceiver(const handover::TMessage &, bool &accept)
 {
     accept = Item(QStringLiteral("NeueDateienhier"))->isChecked();
-    if (!accept)
-        return;
-    // Answered first, so the sender can end; the files open right after.
+}
+
+void TMainForm::HandOverCommitted(const handover::TMessage &message)
+{
+    QStringList arguments;
+    for (const QByteArray &argument : message.arguments)
+        arguments << cmdline::FromLocal(argument);
+    const QString senderDir = cmdline::FromLocal(message.workingDir);
+    // Opened from the event loop, after the exchange is over.
     QMetaObject::invokeMethod(
         this,
-        [this, message] {
+        [this, arguments, senderDir] {
             if (isMinimized())
                 showNormal();
             raise();
             activateWindow();
             if (windowHandle())
                 windowHandle()->requestActivate();
-            ProcessCommandString(message.commandLine, message.workingDir);
+            ProcessCommandString(arguments, senderDir);
         },
         Qt::QueuedConnection);
 }

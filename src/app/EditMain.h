@@ -33,8 +33,8 @@ public:
     // of a start in `startDir`), then reads the settings. Returns false when
     // no file is open afterwards: the window has closed.
     bool FormShow(const QStringList &arguments, const QString &startDir);
-    // A command line handed over by a later start (program path first).
-    void ProcessCommandString(const QString &text, const QString &senderDir);
+    // The arguments handed over by a later start in `senderDir`.
+    void ProcessCommandString(const QStringList &arguments, const QString &senderDir);
 
     virtual void ReadSettings(const QString &iniFileName);
     virtual void WriteSettings(const QString &iniFileName);
@@ -77,6 +77,7 @@ private:
     void NeuerEditor1Click();
     void NeueDateienhierClick();
     void HandOverReceiver(const handover::TMessage &message, bool &accept);
+    void HandOverCommitted(const handover::TMessage &message);
     void Drucken1Click();
     void Druckereinstellungen1Click();
     void Seiteeinrichten1Click();

@@ -13,23 +13,39 @@ namespace {
 
 constexpr int kReceiveTimeoutMs = 2000;
 
-// A folder of our own: $XDG_RUNTIME_DIR, else a 0700 folder under the temp
-// directory that must belong to us (anyone could have made it first).
+// A folder of our own: $XDG_RUNTIME_DIR when it is private, else a 0700
+// folder under the temp directory that must belong to us (anyone could have
+// made it first).
 QString PrivateFolder()
 {
     const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
-    if (!runtime.isEmpty() && QFileInfo(runtime).isDir())
+    if (!runtime.isEmpty() && TJustOne::IsPrivateFolder(runtime))
         return runtime;
     const QString folder = QDir::tempPath() + QStringLiteral("/quillon-%1").arg(getuid());
     ::mkdir(QFile::encodeName(folder).constData(), 0700);
-    struct stat info {};
-    if (::lstat(QFile::encodeName(folder).constData(), &info) != 0 || !S_ISDIR(info.st_mode)
-        || info.st_uid != getuid() || (info.st_mode & 0077) != 0)
-        return QString();
-    return folder;
+    return TJustOne::IsPrivateFolder(folder) ? folder : QString();
 }
 
 } // namespace
+
+bool TJustOne::IsPrivateFolder(const QString &folder)
+{
+    struct stat info {};
+    return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
+           && info.st_uid == getuid() && (info.st_mode & 0022) == 0;
+}
+
+TJustOne::TPause::TPause(TJustOne *owner) : m_owner(owner), m_wasActive(owner->Active())
+{
+    if (m_wasActive)
+        m_owner->SetActive(false);
+}
+
+TJustOne::TPause::~TPause()
+{
+    if (m_wasActive)
+        m_owner->SetActive(true);
+}
 
 TJustOne::TJustOne(QObject *owner) : QObject(owner)
 {
@@ -69,21 +85,21 @@ void TJustOne::SetActive(bool active)
     const QString path = MarkerPath();
     if (path.isEmpty())
         return;
+    // A live window owns the marker: it is left alone (listening would
+    // replace its socket file and take its files). A crashed instance's
+    // marker is replaced.
+    if (QFileInfo::exists(path)) {
+        QLocalSocket probe;
+        probe.connectToServer(path);
+        if (probe.waitForConnected(500)) {
+            probe.abort();
+            return;
+        }
+        QLocalServer::removeServer(path);
+    }
     m_server = new QLocalServer(this);
     m_server->setSocketOptions(QLocalServer::UserAccessOption);
     connect(m_server, &QLocalServer::newConnection, this, &TJustOne::OnConnection);
-    if (m_server->listen(path))
-        return;
-    // Someone listens there already, or a crashed instance left its marker.
-    QLocalSocket probe;
-    probe.connectToServer(path);
-    if (probe.waitForConnected(500)) {
-        probe.abort();
-        delete m_server;
-        m_server = nullptr;
-        return;
-    }
-    QLocalServer::removeServer(path);
     if (!m_server->listen(path)) {
         delete m_server;
         m_server = nullptr;
@@ -95,23 +111,51 @@ void TJustOne::OnConnection()
     while (QLocalSocket *socket = m_server->nextPendingConnection()) {
         socket->setProperty("received", QByteArray());
         connect(socket, &QLocalSocket::readyRead, this, [this, socket] { Read(socket); });
-        connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-        // A sender that never finishes its message is dropped.
-        QTimer::singleShot(kReceiveTimeoutMs, socket, [socket] { socket->abort(); });
+        // Whatever arrived before the close still counts (a commit sent
+        // right before the start ended); then the exchange is over.
+        connect(socket, &QLocalSocket::disconnected, this, [this, socket] {
+            Read(socket);
+            socket->setProperty("done", true);
+            socket->deleteLater();
+        });
+        // A sender that does not get through the exchange in time is
+        // dropped; what it sent in time is read first.
+        QTimer::singleShot(kReceiveTimeoutMs, socket, [this, socket] {
+            Read(socket);
+            if (socket->property("done").toBool())
+                return;
+            socket->setProperty("done", true);
+            socket->abort();
+        });
         Read(socket);
     }
 }
 
 void TJustOne::Read(QLocalSocket *socket)
 {
+    if (socket->property("done").toBool())
+        return;
     QByteArray received = socket->property("received").toByteArray();
-    received += socket->readAll();
+    if (socket->bytesAvailable() > 0)
+        received += socket->readAll();
+    if (socket->property("accepted").toBool()) {
+        // Accepted: the only thing that may follow is the commit.
+        if (received.isEmpty())
+            return;
+        socket->setProperty("done", true);
+        if (received == QByteArray(1, handover::kCommit))
+            emit Committed({socket->property("workingDir").toByteArray(),
+                            socket->property("arguments").value<QByteArrayList>()});
+        socket->disconnectFromServer();
+        return;
+    }
     handover::TMessage message;
     switch (handover::Decode(received, message)) {
     case handover::TDecode::NeedMore:
         socket->setProperty("received", received);
         return;
     case handover::TDecode::Invalid:
+        socket->setProperty("done", true);
         socket->abort();
         return;
     case handover::TDecode::Complete:
@@ -122,7 +166,14 @@ void TJustOne::Read(QLocalSocket *socket)
     emit Received(message, accept);
     socket->write(QByteArray(1, accept ? handover::kAccepted : handover::kDeclined));
     socket->flush();
-    socket->disconnectFromServer();
+    if (!accept) {
+        socket->setProperty("done", true);
+        socket->disconnectFromServer();
+        return;
+    }
+    socket->setProperty("accepted", true);
+    socket->setProperty("workingDir", message.workingDir);
+    socket->setProperty("arguments", QVariant::fromValue(QByteArrayList(message.arguments)));
 }
 
 bool TJustOne::HandOver(const handover::TMessage &message, int timeoutMs)
@@ -141,7 +192,14 @@ bool TJustOne::HandOver(const handover::TMessage &message, int timeoutMs)
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
     if (!socket.waitForReadyRead(timeoutMs))
-        return false;
+        return false; // the window gave no answer: without the commit it drops the files
     char answer = 0;
-    return socket.read(&answer, 1) == 1 && answer == handover::kAccepted;
+    if (socket.read(&answer, 1) != 1 || answer != handover::kAccepted)
+        return false;
+    socket.write(QByteArray(1, handover::kCommit));
+    // Written means in the window's socket: it reads it before it lets go.
+    if (!socket.waitForBytesWritten(timeoutMs))
+        return false;
+    socket.disconnectFromServer();
+    return true;
 }

@@ -2,7 +2,7 @@
 // The single-instance marker: a local socket named after the application
 // title and the user, in a folder only the user can enter. While the window
 // accepts new files it listens there; a later start connects, hands over its
-// command line and ends once the window has taken it.
+// arguments and ends once the window has taken them.
 #include "app/core/HandOver.h"
 
 #include <QObject>
@@ -22,16 +22,40 @@ public:
     // one is left alone). Off: stop listening and remove the marker.
     void SetActive(bool active);
 
+    // Listening is off while an instance of this scope lives (when it was
+    // on), and back on when it ends, however it ends.
+    class TPause
+    {
+    public:
+        explicit TPause(TJustOne *owner);
+        ~TPause();
+        TPause(const TPause &) = delete;
+        TPause &operator=(const TPause &) = delete;
+
+    private:
+        TJustOne *m_owner;
+        bool m_wasActive;
+    };
+
+    // Set in the environment of a start that must run as its own instance
+    // (a copy started by this one); the start removes it at once.
+    static constexpr const char *kOwnInstanceVariable = "QUILLON_OWN_INSTANCE";
+
+    // A folder fit for the marker: a real folder (not a link) of this user
+    // that no one else may write to.
+    static bool IsPrivateFolder(const QString &folder);
     // Full path of the marker socket ("" when no private folder is to be had).
     static QString MarkerPath();
     // A later start: hands `message` to the running window. True only when
-    // that window took it; false (start normally) when there is none, it
-    // declined, or it did not answer in time.
+    // that window accepted it and was sent the commit; false (start
+    // normally) when there is none, it declined, or it did not answer in time.
     static bool HandOver(const handover::TMessage &message, int timeoutMs = 3000);
 
 signals:
-    // A command line arrived; `accept` says whether the window takes it.
+    // Arguments arrived; `accept` says whether the window takes them.
     void Received(const handover::TMessage &message, bool &accept);
+    // The start confirmed the hand-over: the files are the window's now.
+    void Committed(const handover::TMessage &message);
 
 private:
     void OnConnection();

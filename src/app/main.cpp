@@ -5,11 +5,15 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
 #include <cstdio>
+#include <cstdlib>
+
+#include <unistd.h>
 
 namespace {
 
@@ -42,10 +46,27 @@ int main(int argc, char *argv[])
         }
     }
 
-    QApplication app(argc, argv);
+    // Qt sees only the program's name: its own options ("-reverse",
+    // "-stylesheet" ...) would take file names away. Qt settings come from
+    // the environment (QT_QPA_PLATFORM, QT_SCALE_FACTOR ...).
+    QList<QByteArray> rawArguments;
+    for (int i = 1; i < argc; ++i)
+        rawArguments << QByteArray(argv[i]);
+    int qtArgc = 1;
+    char *qtArgv[] = {argv[0], nullptr};
+    QApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("quillon"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillon.svg")));
-    const QString startDir = QDir::currentPath();
+    // The folder as the system names it: QDir would decode it lossily.
+    QByteArray startDirBytes = QFile::encodeName(QDir::currentPath());
+    if (char *cwd = ::getcwd(nullptr, 0)) {
+        startDirBytes = cwd;
+        std::free(cwd);
+    }
+    const QString startDir = cmdline::FromLocal(startDirBytes);
+    QStringList arguments;
+    for (const QByteArray &argument : rawArguments)
+        arguments << cmdline::FromLocal(argument);
 
     // Qt's own dialogs and buttons in German, like the rest of the program.
     QTranslator qtGerman;
@@ -54,11 +75,12 @@ int main(int argc, char *argv[])
         QApplication::installTranslator(&qtGerman);
     displayfont::Install();
 
+    // A copy started by "Neuer Editor" runs on its own; what it starts later
+    // does not inherit that.
+    const bool ownInstance = qEnvironmentVariableIsSet(TJustOne::kOwnInstanceVariable);
+    qunsetenv(TJustOne::kOwnInstanceVariable);
     // A running window that accepts new files takes this start's files.
-    const QStringList arguments = QApplication::arguments().mid(1);
-    const handover::TMessage message{startDir,
-                                     cmdline::RawCommandLine(QApplication::applicationFilePath(), arguments)};
-    if (TJustOne::HandOver(message))
+    if (!ownInstance && TJustOne::HandOver({startDirBytes, rawArguments}))
         return 0;
 
     TMainForm window;

@@ -53,6 +53,8 @@ QString TMultiEditor::CleanFileName(const QString &name)
     cleaned.remove(0, first);
     if (cleaned.endsWith(QLatin1Char('"')))
         cleaned.chop(1);
+    if (cleaned != name && !IsUntitled(name) && QFileInfo::exists(name))
+        return name;
     return cleaned;
 }
 

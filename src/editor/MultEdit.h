@@ -45,7 +45,7 @@ public:
     void SetOtherEditor(const QString &command) { m_otherEditor = command; }
 
     // A file name as it reaches OpenFile: leading blanks and quotes and one
-    // trailing quote removed.
+    // trailing quote removed, unless the name as given is an existing file.
     static QString CleanFileName(const QString &name);
 
 signals:

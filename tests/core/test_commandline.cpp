@@ -9,7 +9,7 @@
 namespace cmdline {
 void PrintTo(const TAction &action, std::ostream *os)
 {
-    static const char *const kinds[] = {"Open", "Print", "Oem", "IniFile"};
+    static const char *const kinds[] = {"Open", "Print", "Oem", "IniFile", "Unreachable", "UnreachableIni"};
     *os << kinds[action.kind] << "(" << action.name.toStdString() << ")";
 }
 } // namespace cmdline
@@ -47,9 +47,9 @@ TActions Own(const QStringList &arguments, TFiles &files, const QString &program
                                  files.Exists());
 }
 
-TActions HandedOver(const QString &text, TFiles &files)
+TActions HandedOver(const QStringList &arguments, TFiles &files)
 {
-    return cmdline::InterpretHandedOver(text, kProgram, kBase, files.Exists());
+    return cmdline::InterpretHandedOver(arguments, kProgram, kBase, files.Exists());
 }
 
 } // namespace
@@ -162,54 +162,91 @@ TEST(CommandLineBoth, ThousandNamesAreQuickKeepTheirOrderAndAreProbedOnce)
     QElapsedTimer timer;
     timer.start();
     EXPECT_EQ(Own(arguments, files), expected);
-    EXPECT_EQ(HandedOver(cmdline::RawCommandLine(kProgram, arguments), files), expected);
+    EXPECT_EQ(HandedOver(arguments, files), expected);
     EXPECT_LT(timer.elapsed(), 1000);
     EXPECT_EQ(files.asked.size(), 2);
 }
 
-TEST(CommandLineHandedOver, ProgramPathAloneOpensNothing)
+TEST(CommandLineHandedOver, NoNamesOpenNothing)
 {
     TFiles files;
-    EXPECT_EQ(HandedOver("", files), TActions{});
-    EXPECT_EQ(HandedOver(kProgram, files), TActions{});
-    EXPECT_EQ(HandedOver(" \"" + kProgram + "\" \"\r\n", files), TActions{});
-    EXPECT_EQ(HandedOver(kProgram + " -I x.ini", files), TActions{});
-    EXPECT_EQ(HandedOver(kProgram + " -oem a.txt", files), TActions{Oem(InBase("a.txt"))});
+    EXPECT_EQ(HandedOver({}, files), TActions{});
+    EXPECT_EQ(HandedOver({"\"\""}, files), TActions{});
+    EXPECT_EQ(HandedOver({"-I", "x.ini"}, files), TActions{});
+    EXPECT_EQ(HandedOver({"-oem", "a.txt"}, files), TActions{Oem(InBase("a.txt"))});
 }
 
 TEST(CommandLineHandedOver, SettingsOptionIsSkippedAndOtherOptionsAct)
 {
     TFiles files;
-    EXPECT_EQ(HandedOver("\"" + kProgram + "\" -I x.ini a.txt", files), TActions{Open(InBase("a.txt"))});
-    EXPECT_EQ(HandedOver(kProgram + " /p a.txt\t/OEM\t/tmp/b.txt\r-i x.ini c.txt -P", files),
+    EXPECT_EQ(HandedOver({"-I", "x.ini", "a.txt"}, files), TActions{Open(InBase("a.txt"))});
+    EXPECT_EQ(HandedOver({"/p", "a.txt", "/OEM", "/tmp/b.txt", "-i", "x.ini", "c.txt", "-P"}, files),
               (TActions{Print(InBase("a.txt")), Oem("/tmp/b.txt"), Open(InBase("c.txt"))}));
 }
 
-TEST(CommandLineHandedOver, WholeRestNamingAFileIsOneName)
+TEST(CommandLineHandedOver, EachArgumentStaysOneNameAsOnTheOwnLine)
 {
     TFiles files;
+    const QStringList odd{"tab\tname.txt", "q\"uote.txt", "a \"b\" c.txt", "a b.txt", "zeile\r\n.txt"};
+    const TActions expected{Open(InBase("tab\tname.txt")), Open(InBase("q\"uote.txt")), Open(InBase("a \"b\" c.txt")),
+                            Open(InBase("a b.txt")), Open(InBase("zeile\r\n.txt"))};
+    EXPECT_EQ(HandedOver(odd, files), expected);
+    EXPECT_EQ(Own(odd, files), expected);
+    // An unquoted name with blanks that exists as a whole is one name here too.
     files.existing = {InBase("Eigene Dateien/brief.txt")};
-    EXPECT_EQ(HandedOver(kProgram + "  Eigene Dateien/brief.txt \r\n", files),
-              TActions{Open(InBase("Eigene Dateien/brief.txt"))});
-    // Only the first 255 characters are looked up as one name.
-    const QString longName = "long dir/" + QString(300, QLatin1Char('x'));
-    files.existing = {InBase(longName)};
-    EXPECT_EQ(HandedOver(kProgram + " " + longName, files),
-              (TActions{Open(InBase("long")), Open(InBase(longName.mid(5)))}));
-    files.existing = {InBase(longName.left(255))};
-    EXPECT_EQ(HandedOver(kProgram + " " + longName, files), TActions{Open(InBase(longName.left(255)))});
+    EXPECT_EQ(HandedOver({"Eigene", "Dateien/brief.txt"}, files), TActions{Open(InBase("Eigene Dateien/brief.txt"))});
 }
 
-TEST(CommandLineHandedOver, QuotedNamesWithBlanksArriveWhole)
+TEST(CommandLineBoth, AnExistingExactNameWinsOverTheTrimmedOne)
 {
     TFiles files;
-    files.existing = {InBase("a b.txt"), "/home/u/c d.txt"};
-    // As a later start sends its line: program path, arguments with blanks quoted.
-    EXPECT_EQ(HandedOver(cmdline::RawCommandLine(kProgram, {"/home/u/c d.txt"}), files),
-              TActions{Open("/home/u/c d.txt")});
-    EXPECT_EQ(HandedOver(cmdline::RawCommandLine(kProgram, {"a b.txt", "e.txt", "-P", "x y.txt"}), files),
-              (TActions{Open(InBase("a b.txt")), Open(InBase("e.txt")), Print(InBase("x y.txt"))}));
-    EXPECT_EQ(HandedOver("\"" + kProgram + "\" -I x.ini a.txt", files), TActions{Open(InBase("a.txt"))});
-    EXPECT_EQ(HandedOver(kProgram + R"( "rel.txt" ""/tmp/./x.txt" "" "open end)", files),
-              (TActions{Open(InBase("rel.txt")), Open("/tmp/x.txt"), Open(InBase("open end"))}));
+    files.existing = {InBase(" lead.txt"), InBase("lead.txt"), InBase("x.txt\""), InBase("x.txt"),
+                      InBase("\"quoted\".txt"), InBase("quoted\".txt")};
+    for (const QString name : {" lead.txt", "x.txt\"", "\"quoted\".txt"}) {
+        EXPECT_EQ(Own({name}, files), TActions{Open(InBase(name))}) << name.toStdString();
+        EXPECT_EQ(HandedOver({name}, files), TActions{Open(InBase(name))}) << name.toStdString();
+        EXPECT_EQ(Own({"a.txt", "-P", name}, files), (TActions{Open(InBase("a.txt")), Print(InBase(name))}));
+        EXPECT_EQ(HandedOver({name, "a.txt"}, files), (TActions{Open(InBase(name)), Open(InBase("a.txt"))}));
+    }
+    // Where the exact name is no file, the quotes and blanks still go.
+    files.existing = {InBase("lead.txt")};
+    EXPECT_EQ(HandedOver({" lead.txt", "\"b.txt\""}, files), (TActions{Open(InBase("lead.txt")), Open(InBase("b.txt"))}));
+}
+
+TEST(CommandLineBoth, NamesThatAreNotUtf8AreKeptAndRefused)
+{
+    const QByteArray latin1("\xe4nd.txt");
+    const QString name = cmdline::FromLocal(latin1);
+    EXPECT_FALSE(cmdline::Reachable(name));
+    EXPECT_EQ(cmdline::ToLocal(name), latin1);
+    EXPECT_EQ(cmdline::Shown(name), QStringLiteral("\\xE4nd.txt"));
+    // Different stray bytes stay different names, unlike U+FFFD.
+    EXPECT_NE(cmdline::FromLocal("\xe5nd.txt"), name);
+    EXPECT_NE(cmdline::FromLocal("\xef\xbf\xbdnd.txt"), name);
+    // Proper UTF-8, four-byte characters included, is plain text.
+    const QByteArray utf8("\xc3\xa4nd \xf0\x9f\x98\x80.txt");
+    EXPECT_EQ(cmdline::FromLocal(utf8), QString::fromUtf8(utf8));
+    EXPECT_TRUE(cmdline::Reachable(cmdline::FromLocal(utf8)));
+    // Overlong forms, encoded surrogates, cut sequences: every byte kept.
+    for (const QByteArray &bad : {QByteArray("\xc0\xaf"), QByteArray("\xed\xa0\x80"), QByteArray("a\xe2\x82"),
+                                  QByteArray("\xf4\x90\x80\x80"), QByteArray("\xff")}) {
+        EXPECT_FALSE(cmdline::Reachable(cmdline::FromLocal(bad)));
+        EXPECT_EQ(cmdline::ToLocal(cmdline::FromLocal(bad)), bad);
+    }
+
+    TFiles files;
+    // Looked up, the lossy name could find another file.
+    files.existing = {InBase(QString::fromUtf8(latin1))};
+    EXPECT_EQ(Own({name, "b.txt"}, files), (TActions{{TAction::Unreachable, InBase(name)}, Open(InBase("b.txt"))}));
+    EXPECT_EQ(HandedOver({"-P", name}, files), (TActions{{TAction::Unreachable, InBase(name)}}));
+    EXPECT_EQ(Own({"-I", name}, files), (TActions{{TAction::UnreachableIni, name}}));
+    EXPECT_EQ(HandedOver({"-I", name, "c.txt"}, files), TActions{Open(InBase("c.txt"))});
+    // A start folder that is not UTF-8 makes every relative name so.
+    const QString folder = cmdline::FromLocal("/home/\xfc");
+    EXPECT_EQ(cmdline::InterpretOwn(cmdline::RawCommandLine(kProgram, {"a.txt", "-I", "q.ini"}), kProgram,
+                                    {"a.txt", "-I", "q.ini"}, folder, files.Exists()),
+              (TActions{{TAction::Unreachable, folder + "/a.txt"}, {TAction::UnreachableIni, "q.ini"}}));
+    EXPECT_EQ(cmdline::InterpretOwn(cmdline::RawCommandLine(kProgram, {"/tmp/a.txt", "-I", "/tmp/q.ini"}), kProgram,
+                                    {"/tmp/a.txt", "-I", "/tmp/q.ini"}, folder, files.Exists()),
+              (TActions{Open("/tmp/a.txt"), Ini("/tmp/q.ini")}));
 }

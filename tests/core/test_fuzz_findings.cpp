@@ -32,20 +32,23 @@ TEST(FuzzFindings, ANameStartingWithAColonIsAFileInTheStartFolder)
     EXPECT_EQ(own, (QList<cmdline::TAction>{Open(kBase + "/:notiz.txt"),
                                             {cmdline::TAction::Print, kBase + "/:druck.txt"}}));
     const QList<cmdline::TAction> handed =
-        cmdline::InterpretHandedOver(kProgram + QStringLiteral(" :notiz.txt"), kProgram, kBase, none);
+        cmdline::InterpretHandedOver({QStringLiteral(":notiz.txt")}, kProgram, kBase, none);
     EXPECT_EQ(handed, QList<cmdline::TAction>{Open(kBase + "/:notiz.txt")});
 }
 
 // A handed-over line that names an existing file made only of quotes
-// cleaned to an empty name, which was handed to the editor to open.
-TEST(FuzzFindings, AHandedOverNameOfQuotesOnlyOpensNothing)
+// cleaned to an empty name, which was handed to the editor to open. The
+// existing file is opened by its exact name; one that does not exist opens
+// nothing.
+TEST(FuzzFindings, AHandedOverNameOfQuotesOnlyNeverOpensAnEmptyName)
 {
     const QString quotes = QStringLiteral("\"\"\"\"\"\"");
-    const auto exists = [&](const QString &name) { return name == kBase + QLatin1Char('/') + quotes; };
-    const QList<cmdline::TAction> actions =
-        cmdline::InterpretHandedOver(kProgram + QLatin1Char(' ') + quotes, kProgram, kBase, exists);
-    for (const cmdline::TAction &action : actions)
-        EXPECT_FALSE(action.name.isEmpty());
+    bool present = true;
+    const auto exists = [&](const QString &name) { return present && name == kBase + QLatin1Char('/') + quotes; };
+    QList<cmdline::TAction> actions = cmdline::InterpretHandedOver({quotes}, kProgram, kBase, exists);
+    EXPECT_EQ(actions, QList<cmdline::TAction>{Open(kBase + QLatin1Char('/') + quotes)});
+    present = false;
+    actions = cmdline::InterpretHandedOver({quotes}, kProgram, kBase, exists);
     EXPECT_TRUE(actions.isEmpty());
 }
 

@@ -15,13 +15,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // What was decoded encodes and decodes to the same message.
     handover::TMessage again;
     if (handover::Decode(handover::Encode(message), again) != handover::TDecode::Complete
-        || again.workingDir != message.workingDir || again.commandLine != message.commandLine)
+        || again.workingDir != message.workingDir || again.arguments != message.arguments)
         std::abort();
     // Names are only ever returned, never looked up on disk here.
-    const auto actions = cmdline::InterpretHandedOver(message.commandLine, QStringLiteral("/usr/bin/quillon"),
-                                                      message.workingDir, [](const QString &) { return false; });
+    QStringList arguments;
+    for (const QByteArray &argument : message.arguments)
+        arguments << cmdline::FromLocal(argument);
+    const auto actions = cmdline::InterpretHandedOver(arguments, QStringLiteral("/usr/bin/quillon"),
+                                                      cmdline::FromLocal(message.workingDir),
+                                                      [](const QString &) { return false; });
     for (const cmdline::TAction &action : actions) {
-        if (action.kind == cmdline::TAction::IniFile || action.name.isEmpty())
+        if (action.kind == cmdline::TAction::IniFile || action.kind == cmdline::TAction::UnreachableIni
+            || action.name.isEmpty())
             std::abort(); // a handed-over line never names a settings file or an empty file
     }
     return 0;

@@ -158,7 +158,7 @@ TEST_F(PrintMenuTest, AHandedOverPrintIsTitledWithItsFileName)
     MakeFile("zettel.txt", "Zettel");
     ASSERT_TRUE(form->FormShow({"a.txt"}, dir.path()));
     ToPdf();
-    form->ProcessCommandString(QCoreApplication::applicationFilePath() + QStringLiteral(" -P zettel.txt"), dir.path());
+    form->ProcessCommandString({QStringLiteral("-P"), QStringLiteral("zettel.txt")}, dir.path());
     // Named as the sender's folder makes it: the full name.
     EXPECT_EQ(printing::ThePrinter().docName(), dir.filePath("zettel.txt"));
     EXPECT_EQ(PdfText(pdf), QStringLiteral("Zettel"));

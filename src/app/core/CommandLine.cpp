@@ -7,10 +7,6 @@ namespace cmdline {
 namespace {
 
 const QString kPlaceholder = QStringLiteral("<unbekannt>");
-// A handed-over rest is looked up as one file name by its first 255
-// characters at most, the classic limit of a file name; longer texts can
-// still be split into names.
-const int kHandedOverNameLimit = 255;
 
 enum class TOption { None, IniFile, Print, Oem };
 
@@ -71,18 +67,36 @@ QString CleanName(const QString &name)
 
 // A name whose whole text names an existing file. Placeholder names never
 // do: the editor would not load them, and the test would look at the
-// current directory instead of `baseDir`.
+// current directory instead of `baseDir`. Nor do names the file functions
+// cannot be given: they would test a different name.
 bool NamesExistingFile(const QString &name, const QString &baseDir, const TFileExists &fileExists)
 {
     if (name.isEmpty() || name.startsWith(QLatin1Char('<')) || !fileExists)
         return false;
-    return fileExists(Absolute(name, baseDir));
+    const QString absolute = Absolute(name, baseDir);
+    return Reachable(absolute) && fileExists(absolute);
 }
 
-// The option walk shared by both command lines. `nameOf` turns an argument
-// into the name handed to the editor, or an empty string for one to ignore.
-template <typename NameOf>
-void WalkArguments(const QStringList &arguments, bool ownLine, NameOf nameOf, QList<TAction> &actions)
+// The name to open for an argument: the argument itself when it names an
+// existing file, else the argument without the blanks and quotes around it.
+// Only arguments that cleaning changes are looked up, so plain names cost
+// no look-up.
+QString NameOf(const QString &argument, const QString &baseDir, const TFileExists &fileExists)
+{
+    const QString cleaned = CleanName(argument);
+    if (cleaned != argument && NamesExistingFile(argument, baseDir, fileExists))
+        return Absolute(argument, baseDir);
+    return cleaned.isEmpty() ? QString() : Absolute(cleaned, baseDir);
+}
+
+TAction FileAction(TAction::Kind kind, const QString &name)
+{
+    return {Reachable(name) ? kind : TAction::Unreachable, name};
+}
+
+// The option walk shared by both command lines.
+void WalkArguments(const QStringList &arguments, bool ownLine, const QString &baseDir,
+                   const TFileExists &fileExists, QList<TAction> &actions)
 {
     bool take = true;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -92,9 +106,9 @@ void WalkArguments(const QStringList &arguments, bool ownLine, NameOf nameOf, QL
         }
         const TOption option = OptionOf(arguments.at(i));
         if (option == TOption::None) {
-            const QString name = nameOf(arguments.at(i));
+            const QString name = NameOf(arguments.at(i), baseDir, fileExists);
             if (!name.isEmpty())
-                actions.append({TAction::Open, name});
+                actions.append(FileAction(TAction::Open, name));
             continue;
         }
         take = false;
@@ -102,17 +116,142 @@ void WalkArguments(const QStringList &arguments, bool ownLine, NameOf nameOf, QL
             break;
         const QString &value = arguments.at(i + 1);
         if (option == TOption::IniFile) {
-            if (ownLine && !value.isEmpty())
-                actions.append({TAction::IniFile, value});
+            if (ownLine && !value.isEmpty()) {
+                const bool reachable = Reachable(value) && (value.startsWith(QLatin1Char('/')) || Reachable(baseDir));
+                actions.append({reachable ? TAction::IniFile : TAction::UnreachableIni, value});
+            }
             continue;
         }
-        const QString name = nameOf(value);
+        const QString name = NameOf(value, baseDir, fileExists);
         if (!name.isEmpty())
-            actions.append({option == TOption::Print ? TAction::Print : TAction::Oem, name});
+            actions.append(FileAction(option == TOption::Print ? TAction::Print : TAction::Oem, name));
     }
 }
 
+QList<TAction> Interpret(const QString &rawCommandLine, const QString &programPath, const QStringList &arguments,
+                         const QString &baseDir, const TFileExists &fileExists, bool ownLine)
+{
+    QList<TAction> actions;
+    // The program path is cut off by its length, quoted or not; the rest
+    // tells whether anything followed it at all.
+    QString rest = rawCommandLine;
+    if (rest.startsWith(QLatin1Char('"')))
+        rest.remove(0, 1);
+    rest.remove(0, programPath.size());
+    if (rest.startsWith(QLatin1Char('"')))
+        rest.remove(0, 1);
+
+    if (!rest.isEmpty()) {
+        // A name with blanks typed without quotes arrives as several
+        // arguments; the whole rest wins when it names a file.
+        const QString whole = TrimBlanks(rest);
+        if (NamesExistingFile(whole, baseDir, fileExists))
+            actions.append({TAction::Open, Absolute(whole, baseDir)});
+        else
+            WalkArguments(arguments, ownLine, baseDir, fileExists, actions);
+    }
+    if (ownLine && arguments.isEmpty())
+        actions.append({TAction::Open, kPlaceholder});
+    return actions;
+}
+
 } // namespace
+
+QString FromLocal(const QByteArray &bytes)
+{
+    // Qt's own decoder turns stray bytes into U+FFFD, which names another file.
+    QString out;
+    out.reserve(bytes.size());
+    const auto *p = reinterpret_cast<const uchar *>(bytes.constData());
+    const qsizetype n = bytes.size();
+    qsizetype i = 0;
+    while (i < n) {
+        const uchar lead = p[i];
+        if (lead < 0x80) {
+            out += QChar(char16_t(lead));
+            ++i;
+            continue;
+        }
+        int length = 0;
+        char32_t code = 0;
+        char32_t lowest = 0;
+        if ((lead & 0xE0) == 0xC0) {
+            length = 2, code = lead & 0x1F, lowest = 0x80;
+        } else if ((lead & 0xF0) == 0xE0) {
+            length = 3, code = lead & 0x0F, lowest = 0x800;
+        } else if ((lead & 0xF8) == 0xF0) {
+            length = 4, code = lead & 0x07, lowest = 0x10000;
+        }
+        bool valid = length > 0 && i + length <= n;
+        for (int k = 1; valid && k < length; ++k) {
+            valid = (p[i + k] & 0xC0) == 0x80;
+            code = (code << 6) | (p[i + k] & 0x3F);
+        }
+        valid = valid && code >= lowest && code <= 0x10FFFF && (code < 0xD800 || code > 0xDFFF);
+        if (!valid) {
+            out += QChar(char16_t(0xDC00 + lead));
+            ++i;
+            continue;
+        }
+        if (code >= 0x10000) {
+            out += QChar(QChar::highSurrogate(code));
+            out += QChar(QChar::lowSurrogate(code));
+        } else {
+            out += QChar(char16_t(code));
+        }
+        i += length;
+    }
+    return out;
+}
+
+namespace {
+
+bool KeptByte(const QString &name, qsizetype i)
+{
+    const char16_t c = name.at(i).unicode();
+    return c >= 0xDC80 && c <= 0xDCFF && (i == 0 || !name.at(i - 1).isHighSurrogate());
+}
+
+} // namespace
+
+QByteArray ToLocal(const QString &name)
+{
+    QByteArray out;
+    qsizetype runStart = 0;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (!KeptByte(name, i))
+            continue;
+        out += QStringView(name).mid(runStart, i - runStart).toUtf8();
+        out += char(name.at(i).unicode() - 0xDC00);
+        runStart = i + 1;
+    }
+    out += QStringView(name).mid(runStart).toUtf8();
+    return out;
+}
+
+bool Reachable(const QString &name)
+{
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const QChar c = name.at(i);
+        if (c.isHighSurrogate() && i + 1 < name.size() && name.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            return false;
+    }
+    return true;
+}
+
+QString Shown(const QString &name)
+{
+    QString out;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        if (KeptByte(name, i))
+            out += QStringLiteral("\\x") + QString::number(name.at(i).unicode() - 0xDC00, 16).toUpper();
+        else
+            out += name.at(i);
+    }
+    return out;
+}
 
 QString RawCommandLine(const QString &programPath, const QStringList &arguments)
 {
@@ -142,117 +281,13 @@ QString Absolute(const QString &name, const QString &baseDir)
 QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath,
                             const QStringList &arguments, const QString &baseDir, const TFileExists &fileExists)
 {
-    QList<TAction> actions;
-    // The program path is cut off by its length, quoted or not; the rest
-    // tells whether anything followed it at all.
-    QString rest = rawCommandLine;
-    if (rest.startsWith(QLatin1Char('"')))
-        rest.remove(0, 1);
-    rest.remove(0, programPath.size());
-    if (rest.startsWith(QLatin1Char('"')))
-        rest.remove(0, 1);
-
-    const auto nameOf = [&baseDir](const QString &argument) { return Absolute(CleanName(argument), baseDir); };
-    if (!rest.isEmpty()) {
-        // A name with blanks typed without quotes arrives as several
-        // arguments; the whole rest wins when it names a file.
-        const QString whole = TrimBlanks(rest);
-        if (NamesExistingFile(whole, baseDir, fileExists)) {
-            const QString name = nameOf(whole);
-            if (!name.isEmpty())
-                actions.append({TAction::Open, name});
-        } else {
-            WalkArguments(arguments, true, nameOf, actions);
-        }
-    }
-    if (arguments.isEmpty())
-        actions.append({TAction::Open, kPlaceholder});
-    return actions;
+    return Interpret(rawCommandLine, programPath, arguments, baseDir, fileExists, true);
 }
 
-namespace {
-
-// Tokens of a handed-over line: a token that starts with a double quote runs
-// to the closing quote (both removed), so a name with blanks stays one name.
-QStringList HandedOverTokens(QString rest)
-{
-    rest.replace(QLatin1Char('\t'), QLatin1Char(' '));
-    rest.replace(QLatin1Char('\r'), QLatin1Char(' '));
-    QStringList tokens;
-    qsizetype i = 0;
-    const qsizetype n = rest.size();
-    while (i < n) {
-        if (rest.at(i) == QLatin1Char(' ')) {
-            ++i;
-            continue;
-        }
-        if (rest.at(i) == QLatin1Char('"')) {
-            const qsizetype close = rest.indexOf(QLatin1Char('"'), i + 1);
-            const qsizetype stop = close < 0 ? n : close;
-            tokens << rest.mid(i + 1, stop - i - 1);
-            i = stop + 1;
-            continue;
-        }
-        qsizetype stop = rest.indexOf(QLatin1Char(' '), i);
-        if (stop < 0)
-            stop = n;
-        tokens << rest.mid(i, stop - i);
-        i = stop;
-    }
-    return tokens;
-}
-
-// The program path at the start of a handed-over line, quoted or not; the
-// quote of a first argument must stay, it groups that argument.
-QString WithoutProgramPath(const QString &text, const QString &programPath)
-{
-    QString rest = text;
-    qsizetype blanks = 0;
-    while (blanks < rest.size() && rest.at(blanks) == QLatin1Char(' '))
-        ++blanks;
-    rest.remove(0, blanks);
-    const QString quoted = QLatin1Char('"') + programPath + QLatin1Char('"');
-    if (!programPath.isEmpty() && rest.startsWith(quoted))
-        return rest.mid(quoted.size());
-    if (!programPath.isEmpty() && rest.startsWith(programPath)
-        && (rest.size() == programPath.size() || rest.at(programPath.size()) == QLatin1Char(' ')))
-        return rest.mid(programPath.size());
-    // Another form of the program's name: cut by length, as the old program did.
-    rest.remove(0, LeadingBlanksAndQuotes(rest));
-    rest.remove(0, programPath.size());
-    rest.remove(0, LeadingBlanksAndQuotes(rest));
-    return rest;
-}
-
-} // namespace
-
-QList<TAction> InterpretHandedOver(const QString &text, const QString &programPath, const QString &baseDir,
+QList<TAction> InterpretHandedOver(const QStringList &arguments, const QString &programPath, const QString &baseDir,
                                    const TFileExists &fileExists)
 {
-    QList<TAction> actions;
-    QString rest = TrimBlanks(WithoutProgramPath(text, programPath));
-    if (rest.isEmpty() || rest == QLatin1String("\"\""))
-        return actions;
-
-    // One file whose name has blanks arrives whole, quoted or not.
-    QString whole = rest.left(kHandedOverNameLimit);
-    if (whole.size() >= 2 && whole.startsWith(QLatin1Char('"')) && whole.endsWith(QLatin1Char('"'))
-        && NamesExistingFile(whole.mid(1, whole.size() - 2), baseDir, fileExists))
-        whole = whole.mid(1, whole.size() - 2);
-    if (NamesExistingFile(whole, baseDir, fileExists)) {
-        // A name made of quotes only cleans to nothing: nothing to open.
-        const QString name = CleanName(whole);
-        if (!name.isEmpty())
-            actions.append({TAction::Open, Absolute(name, baseDir)});
-        return actions;
-    }
-
-    const auto nameOf = [&baseDir](const QString &token) -> QString {
-        const QString path = CleanName(token);
-        return path.isEmpty() ? QString() : Absolute(path, baseDir);
-    };
-    WalkArguments(HandedOverTokens(rest), false, nameOf, actions);
-    return actions;
+    return Interpret(RawCommandLine(programPath, arguments), programPath, arguments, baseDir, fileExists, false);
 }
 
 } // namespace cmdline

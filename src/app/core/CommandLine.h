@@ -16,6 +16,8 @@ struct TAction
         Print,   // OpenFile(name), then print that file's tab
         Oem,     // OpenFile("<unbekannt>"), then load `name` into that tab
         IniFile, // the settings file named on the command line
+        Unreachable,    // a file name the file functions cannot be given (shown form)
+        UnreachableIni, // the same for the settings file
     };
     Kind kind;
     QString name;
@@ -23,6 +25,16 @@ struct TAction
 };
 
 using TFileExists = std::function<bool(const QString &absoluteName)>;
+
+// File names as the system holds them: bytes. A name that is not UTF-8
+// keeps each stray byte as one character U+DC80..U+DCFF, so nothing is lost
+// and such a name is told apart from every name Qt can pass to the system.
+QString FromLocal(const QByteArray &bytes);
+QByteArray ToLocal(const QString &name);
+// False for a name holding such kept bytes.
+bool Reachable(const QString &name);
+// For messages: kept bytes written as \xE4.
+QString Shown(const QString &name);
 
 // The platform's "raw command line" on Linux: the program's full path, then
 // every argument, joined by one blank; an argument that contains a blank is
@@ -40,8 +52,10 @@ QString Absolute(const QString &name, const QString &baseDir);
 QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath,
                             const QStringList &arguments, const QString &baseDir, const TFileExists &fileExists);
 
-// A command line handed over by a later start (program path first).
-QList<TAction> InterpretHandedOver(const QString &text, const QString &programPath, const QString &baseDir,
+// The arguments (argv[1..]) a later start hands over, interpreted like the
+// own command line, except that the settings option and its value are
+// skipped and no arguments open nothing.
+QList<TAction> InterpretHandedOver(const QStringList &arguments, const QString &programPath, const QString &baseDir,
                                    const TFileExists &fileExists);
 
 } // namespace cmdline
