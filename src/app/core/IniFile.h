@@ -5,6 +5,8 @@
 // hexadecimal with 0x or $, strings up to 2047 characters). Writing a key
 // keeps every other line of the file as it was; the file is replaced as a
 // whole, so a failure never leaves it torn.
+#include "editor/core/TextFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -33,9 +35,9 @@ public:
 
     // The content as it would be saved.
     QByteArray Bytes() const;
-    // Replaces the file through a temporary file; false on failure, and the
-    // file on disk is then as it was.
-    bool Save() const;
+    // Saves the file as textfile::SaveBytes does; false on failure, with the
+    // reason in `result` and, rarely, the copy of the old content that stays.
+    bool Save(textfile::TSaveResult *result = nullptr, QString *keptCopy = nullptr) const;
 
     // Text that is an integer the way the profile functions read one.
     static std::optional<qint32> ParseInteger(const QString &text);
