@@ -1,5 +1,4 @@
-// Saving over what is already there: only regular files are ever replaced,
-// and a saved file stays the same file to its owner and to its other links.
+// Saving over what is already there: only regular files are ever replaced.
 #include "app/core/IniFile.h"
 #include "editor/core/TextFile.h"
 
@@ -10,7 +9,6 @@
 
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
-#include <sys/xattr.h>
 #include <unistd.h>
 
 using textfile::SaveBytes;
@@ -90,59 +88,4 @@ TEST(SaveBytesTest, NeverReplacesAnythingButARegularFile)
     EXPECT_EQ(Save(toFile, "neu"), TSaveResult::Ok);
     EXPECT_TRUE(S_ISLNK(Lstat(toFile).st_mode));
     EXPECT_EQ(ReadAll(file), QByteArray("neu"));
-}
-
-// Another link to the file sees the new text, and the file keeps its mode;
-// nothing is left beside it. The same for a shorter and a longer text.
-TEST(SaveBytesTest, AHardLinkedFileStaysOneFileWithAllItsLinks)
-{
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("brief.txt"));
-    const QString link = dir.filePath(QStringLiteral("zweiter-name.txt"));
-    ASSERT_EQ(Save(file, "alter Inhalt, recht lang\r\n"), TSaveResult::Ok);
-    ASSERT_EQ(::chmod(Native(file).constData(), 0640), 0);
-    ASSERT_EQ(::link(Native(file).constData(), Native(link).constData()), 0);
-    const ino_t inode = Lstat(file).st_ino;
-
-    for (const QByteArray &text : {QByteArray("kurz"), QByteArray(300000, 'x')}) {
-        EXPECT_EQ(Save(file, text), TSaveResult::Ok);
-        EXPECT_TRUE(ReadAll(file) == text);
-        EXPECT_TRUE(ReadAll(link) == text) << "the other link kept the old text";
-        const struct stat info = Lstat(file);
-        EXPECT_EQ(info.st_ino, inode);
-        EXPECT_EQ(info.st_nlink, nlink_t(2));
-        EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
-    }
-    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden).size(), 2);
-}
-
-// Root saving another user's file: it stays that user's, with its group,
-// its mode and its extended attributes.
-TEST(SaveBytesTest, RootKeepsOwnerGroupModeAndAttributesOfAnotherUsersFile)
-{
-    if (::geteuid() != 0)
-        GTEST_SKIP() << "only root can give a file to another user";
-    QTemporaryDir dir;
-    ASSERT_TRUE(dir.isValid());
-    const QString file = dir.filePath(QStringLiteral("fremd.txt"));
-    const QByteArray native = Native(file);
-    ASSERT_EQ(Save(file, "alt"), TSaveResult::Ok);
-    ASSERT_EQ(::chown(native.constData(), 12345, 23456), 0);
-    ASSERT_EQ(::chmod(native.constData(), 0640), 0);
-    const bool attributes = ::setxattr(native.constData(), "user.herkunft", "brief", 5, 0) == 0;
-
-    ASSERT_EQ(Save(file, "neu"), TSaveResult::Ok);
-    EXPECT_EQ(ReadAll(file), QByteArray("neu"));
-    const struct stat info = Lstat(file);
-    EXPECT_EQ(info.st_uid, uid_t(12345));
-    EXPECT_EQ(info.st_gid, gid_t(23456));
-    EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
-    if (attributes) {
-        char value[16] = {};
-        EXPECT_EQ(::getxattr(native.constData(), "user.herkunft", value, sizeof value), 5);
-        EXPECT_STREQ(value, "brief");
-    } else {
-        std::fprintf(stderr, "no user attributes on this file system: not checked\n");
-    }
 }

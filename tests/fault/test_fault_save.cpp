@@ -21,6 +21,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -312,6 +313,7 @@ TEST_F(SaveFaultTest, SavingNeverTakesAFileAwayFromItsOwner)
     WriteAll(target, faultcontent::OldContent(100000));
     ASSERT_EQ(::chown(native.constData(), 12345, 23456), 0);
     ASSERT_EQ(::chmod(native.constData(), 0640), 0);
+    const bool attributes = ::setxattr(native.constData(), "user.herkunft", "brief", 5, 0) == 0;
     TRun run = Run({QStringLiteral("text"), target, QStringLiteral("7000")});
     EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
     struct stat info{};
@@ -320,6 +322,13 @@ TEST_F(SaveFaultTest, SavingNeverTakesAFileAwayFromItsOwner)
     EXPECT_EQ(info.st_gid, gid_t(23456));
     EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
     EXPECT_TRUE(ReadAll(target) == faultcontent::NewContent(7000));
+    if (attributes) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(native.constData(), "user.herkunft", value, sizeof value), 5);
+        EXPECT_STREQ(value, "brief");
+    } else {
+        std::fprintf(stderr, "no user attributes on this file system: not checked\n");
+    }
 
     const uid_t user = Unprivileged();
     if (user == uid_t(-1))
@@ -376,12 +385,21 @@ TEST_F(SaveFaultTest, InPlaceFaultsLeaveTheOldFileOrAWholeCopy)
                                       QStringLiteral("nicht gespeichert")}));
     QFile::remove(copy);
 
-    // Without a fault: both names hold the new text, and nothing stays beside.
-    WriteAll(target, old);
-    const TRun saved = Run({QStringLiteral("text"), target, size});
-    EXPECT_EQ(saved.lines, QStringList({QStringLiteral("gespeichert")}));
-    EXPECT_TRUE(ReadAll(link) == faultcontent::NewContent(2 << 20));
-    EXPECT_EQ(Strays(target), QStringList());
+    // Without a fault, a longer and a shorter text: both names hold it, the
+    // file keeps its mode, and nothing stays beside.
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    const ino_t inode = Inode(target);
+    for (const qint64 length : {qint64(2 << 20), qint64(1000)}) {
+        WriteAll(target, old);
+        const TRun saved = Run({QStringLiteral("text"), target, QString::number(length)});
+        EXPECT_EQ(saved.lines, QStringList({QStringLiteral("gespeichert")}));
+        EXPECT_TRUE(ReadAll(link) == faultcontent::NewContent(length));
+        struct stat info{};
+        ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+        EXPECT_EQ(info.st_ino, inode);
+        EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
+        EXPECT_EQ(Strays(target), QStringList());
+    }
 }
 
 // Killed while a hard-linked file is written in place: the file is the old
