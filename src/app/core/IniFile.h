@@ -3,8 +3,8 @@
 // platform's profile functions (sections and keys without regard to case,
 // the value is the text after the first "=", integers in decimal or as
 // hexadecimal with 0x or $, strings up to 2047 characters). Writing a key
-// keeps every other line of the file as it was; the file is replaced as a
-// whole, so a failure never leaves it torn.
+// keeps every other line of the file as it was; the file is saved like a
+// text file, so a failure never leaves it torn without a copy.
 #include "editor/core/TextFile.h"
 
 #include <QByteArray>
