@@ -400,6 +400,7 @@ TEST_F(SaveFaultTest, InPlaceFaultsLeaveTheOldFileOrAWholeCopy)
         EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
         EXPECT_EQ(Strays(target), QStringList());
     }
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/.local/state"))) << "a folder made for nothing";
 }
 
 // Killed while a hard-linked file is written in place: the file is the old

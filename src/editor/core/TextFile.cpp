@@ -179,7 +179,9 @@ int CreateCopy(const QByteArray &target, QByteArray &copyName)
 {
     // Room for the suffix within the longest name a folder takes.
     const QByteArray name = target.mid(target.lastIndexOf('/') + 1).left(200);
-    for (const QByteArray &folder : {FolderOf(target), StateFolder()}) {
+    for (int place = 0; place < 2; ++place) {
+        // The state folder is made only when it is needed.
+        const QByteArray folder = place == 0 ? FolderOf(target) : StateFolder();
         if (folder.isEmpty())
             continue;
         QByteArray pattern = folder + '/' + name + ".sicherung-XXXXXX";
