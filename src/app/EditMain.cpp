@@ -462,10 +462,17 @@ void TMainForm::WriteSettings(const QString &iniFileName)
     ini.WriteInteger(margin, QStringLiteral("Right"), m_editor->RightMargin);
     ini.WriteInteger(margin, QStringLiteral("Top"), m_editor->TopMargin);
     ini.WriteInteger(margin, QStringLiteral("Bottom"), m_editor->BottomMargin);
-    // The file is replaced as a whole: a failure leaves the old one intact.
-    if (!ini.Save())
-        dialogs::ShowMessage(this, QStringLiteral("Fehler"), QStringLiteral("Ini-Datei konnte nicht geschrieben werden !"),
-                             dialogs::TKind::Warning);
+    // A failure leaves the old file intact (or, rarely, a copy of it).
+    textfile::TSaveResult result = textfile::TSaveResult::Ok;
+    QString keptCopy;
+    if (!ini.Save(&result, &keptCopy)) {
+        QString text = QStringLiteral("Ini-Datei konnte nicht geschrieben werden !");
+        // Why, where it is more than a failing disk: no file of its own there
+        // is replaced, and where the old content stays.
+        if (result == textfile::TSaveResult::NotRegular || !keptCopy.isEmpty())
+            text += QLatin1Char('\n') + textfile::SaveErrorMessage(result, iniFileName, keptCopy);
+        dialogs::ShowMessage(this, QStringLiteral("Fehler"), text, dialogs::TKind::Warning);
+    }
 }
 
 void TMainForm::closeEvent(QCloseEvent *event)

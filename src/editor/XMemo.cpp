@@ -16,6 +16,7 @@
 #include <QMimeData>
 #include <QUrl>
 #include <new>
+#include <unistd.h>
 #include <vector>
 
 namespace {
@@ -139,19 +140,16 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
 
         std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
-        for (qint64 remaining = expected;;) {
-            if (!stream.isSequential() && remaining <= 0)
-                break;
-            const qint64 want = stream.isSequential() ? qint64(buffer.size())
-                                                      : std::min<qint64>(remaining, qint64(buffer.size()));
-            const qint64 got = stream.read(buffer.data(), want);
+        // To the end, whatever the size said: kernel files state 0 and
+        // have content; the memory is the bound.
+        for (;;) {
+            const qint64 got = stream.read(buffer.data(), qint64(buffer.size()));
             if (got < 0)
                 readError = true;
             if (got <= 0)
                 break;
             SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
             counter.Feed(buffer.data(), static_cast<std::size_t>(got));
-            remaining -= got;
         }
         if (counter.Longest() > std::uint64_t(kLongestLaidOutLine))
             ShowLongLinesBroken();
@@ -781,11 +779,13 @@ void LoadTextFile(TXMemo *memo, const QString &fileName)
         return TEditorError(QStringLiteral("Datei %1 kann nicht geöffnet werden").arg(fileName));
     };
     // Only regular files: opening a FIFO or a device would block or never end.
-    if (textfile::IsUnreadableEntry(fileName))
+    const int fd = textfile::OpenRegularForReading(fileName);
+    QFile file;
+    if (fd < 0 || !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle)) {
+        if (fd >= 0)
+            ::close(fd);
         throw cannotOpen();
-    QFile file(fileName);
-    if (!file.open(QIODevice::ReadOnly))
-        throw cannotOpen();
+    }
     try {
         if (memo->PlainText()) {
             memo->ReadTextFromStream(file);
@@ -803,19 +803,19 @@ void SaveTextFile(TXMemo *memo, const QString &fileName)
 {
     using textfile::TSaveResult;
     TSaveResult result;
+    QString keptCopy;
     if (memo->PlainText()) {
         result = textfile::SaveBytes(fileName, memo->CharacterPointer(),
-                                     static_cast<std::size_t>(memo->TextLength()));
+                                     static_cast<std::size_t>(memo->TextLength()), &keptCopy);
     } else {
         const QFont font = memo->EditorFont();
         const QByteArray rtfText = rtf::WriteRtf(memo->Text(), font.family().toUtf8(),
                                                  font.pointSize() > 0 ? font.pointSize() : 10);
-        result = textfile::SaveBytes(fileName, rtfText.constData(), static_cast<std::size_t>(rtfText.size()));
+        result = textfile::SaveBytes(fileName, rtfText.constData(), static_cast<std::size_t>(rtfText.size()),
+                                     &keptCopy);
     }
-    if (result == TSaveResult::CannotCreate)
-        throw TEditorError(QStringLiteral("Datei %1 kann nicht erstellt werden").arg(fileName));
-    if (result == TSaveResult::WriteFailed)
-        throw TEditorError(QStringLiteral("Speichern des Streams ist mißlungen"));
+    if (result != TSaveResult::Ok)
+        throw TEditorError(textfile::SaveErrorMessage(result, fileName, keptCopy));
 }
 
 qint64 CaretLine(TXMemo *memo)

@@ -21,6 +21,7 @@
 #include <grp.h>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace {
@@ -41,6 +42,12 @@ void WriteAll(const QString &path, const QByteArray &bytes)
     QFile file(path);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
     ASSERT_EQ(file.write(bytes), bytes.size());
+}
+
+ino_t Inode(const QString &path)
+{
+    struct stat info{};
+    return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
 QByteArray Hash(const QByteArray &bytes)
@@ -231,11 +238,13 @@ TEST_F(SaveFaultTest, SettingsFileFaultsKeepTheOldFileAndAreReported)
     EXPECT_TRUE(written.contains("[Eigenes]\r\nSchl\xfc" "ssel=Wert\r\n")) << written.constData();
 }
 
-// A folder the user may not write: the file itself may be writable, but a
-// save never writes into it in place (that could tear it), so it fails
-// with the German message and the file stays. Root may write anywhere, so
-// then the child runs as an unprivileged user.
-TEST_F(SaveFaultTest, AFolderWithoutWritePermissionKeepsItsFiles)
+// A folder the user may not write, with a file in it that the user may
+// write: the file is written in place, after a copy of its old content went
+// to the user's state folder (the file's own folder takes none); the copy
+// goes once the save is done. A file the user may not write stays as it was,
+// and so does a settings file that cannot be made there. Root may write
+// anywhere, so then the child runs as an unprivileged user.
+TEST_F(SaveFaultTest, AWritableFileInAReadOnlyFolderIsWrittenInPlace)
 {
     uid_t asUser = uid_t(-1);
     uid_t owner = ::getuid();
@@ -248,33 +257,188 @@ TEST_F(SaveFaultTest, AFolderWithoutWritePermissionKeepsItsFiles)
     }
     const QString text = folder + QStringLiteral("/brief.txt");
     const QString ini = folder + QStringLiteral("/quillon.ini");
+    const QString locked = folder + QStringLiteral("/gesperrt.txt");
     const QByteArray oldText = faultcontent::OldContent(100000);
     const QByteArray oldIni("[Margin]\r\nLeft=25\r\n");
     WriteAll(text, oldText);
     WriteAll(ini, oldIni);
-    for (const QString &file : {text, ini}) {
+    WriteAll(locked, oldText);
+    for (const QString &file : {text, ini, locked})
         ASSERT_EQ(::chown(QFile::encodeName(file).constData(), owner, gid_t(-1)), 0);
-        ::chmod(QFile::encodeName(file).constData(), 0644);
-    }
+    ::chmod(QFile::encodeName(text).constData(), 0644);
+    ::chmod(QFile::encodeName(ini).constData(), 0644);
+    ::chmod(QFile::encodeName(locked).constData(), 0444);
+    const ino_t inode = Inode(text);
     ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0555), 0);
 
     TRun run = Run({QStringLiteral("text"), text, QStringLiteral("5000")}, {}, asUser);
     EXPECT_EQ(run.exitCode, 0);
-    EXPECT_EQ(run.lines, QStringList({QStringLiteral("Datei %1 kann nicht erstellt werden").arg(text),
-                                      QStringLiteral("nicht gespeichert")}));
-    EXPECT_TRUE(ReadAll(text) == oldText);
+    EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
+    EXPECT_TRUE(ReadAll(text) == faultcontent::NewContent(5000));
+    EXPECT_EQ(Inode(text), inode);
 
     run = Run({QStringLiteral("settings"), ini}, {}, asUser);
-    EXPECT_EQ(run.lines, QStringList({kIniFailed, QStringLiteral("nicht gespeichert")}));
-    EXPECT_EQ(ReadAll(ini), oldIni);
+    EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
+    const QByteArray written = ReadAll(ini);
+    EXPECT_TRUE(written.startsWith("[Margin]\r\nLeft=")) << written.constData();
+    EXPECT_TRUE(written.contains("[Window]")) << written.constData();
+
+    run = Run({QStringLiteral("text"), locked, QStringLiteral("5000")}, {}, asUser);
+    EXPECT_EQ(run.lines, QStringList({QStringLiteral("Datei %1 kann nicht erstellt werden").arg(locked),
+                                      QStringLiteral("nicht gespeichert")}));
+    EXPECT_TRUE(ReadAll(locked) == oldText);
 
     // The first start's test that a settings file can be made there.
     const QString fresh = folder + QStringLiteral("/neu.ini");
     run = Run({QStringLiteral("new-settings"), fresh}, {}, asUser);
     EXPECT_EQ(run.lines, QStringList({QStringLiteral("Fehler|Ini-Datei %1 kann nicht geschrieben werden!").arg(fresh),
                                       QStringLiteral("nicht gespeichert")}));
-    EXPECT_EQ(Strays(text), QStringList({QStringLiteral("quillon.ini")}));
+    EXPECT_EQ(Strays(text), QStringList({QStringLiteral("gesperrt.txt"), QStringLiteral("quillon.ini")}));
+    const QDir state(home + QStringLiteral("/.local/state/Quillon"));
+    EXPECT_TRUE(state.exists()) << "the old content was never kept aside";
+    EXPECT_EQ(state.entryList(QDir::Files | QDir::Hidden), QStringList()) << "a copy of the old content stayed";
     ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
+
+// Root saving another user's file keeps its owner, group and mode (the new
+// file is given them); a user saving a file that belongs to someone else
+// (writable for all) cannot give a new file that owner, so the file is
+// written in place and stays the other's.
+TEST_F(SaveFaultTest, SavingNeverTakesAFileAwayFromItsOwner)
+{
+    if (::getuid() != 0)
+        GTEST_SKIP() << "only root can make files of other users";
+    const QString target = folder + QStringLiteral("/fremd.txt");
+    const QByteArray native = QFile::encodeName(target);
+    WriteAll(target, faultcontent::OldContent(100000));
+    ASSERT_EQ(::chown(native.constData(), 12345, 23456), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0640), 0);
+    const bool attributes = ::setxattr(native.constData(), "user.herkunft", "brief", 5, 0) == 0;
+    TRun run = Run({QStringLiteral("text"), target, QStringLiteral("7000")});
+    EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
+    struct stat info{};
+    ASSERT_EQ(::stat(native.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, uid_t(12345));
+    EXPECT_EQ(info.st_gid, gid_t(23456));
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
+    EXPECT_TRUE(ReadAll(target) == faultcontent::NewContent(7000));
+    if (attributes) {
+        char value[16] = {};
+        EXPECT_EQ(::getxattr(native.constData(), "user.herkunft", value, sizeof value), 5);
+        EXPECT_STREQ(value, "brief");
+    } else {
+        std::fprintf(stderr, "no user attributes on this file system: not checked\n");
+    }
+
+    const uid_t user = Unprivileged();
+    if (user == uid_t(-1))
+        GTEST_SKIP() << "no user \"nobody\" to save as";
+    GiveRuntimeTo(user);
+    ASSERT_EQ(::chmod(QFile::encodeName(folder).constData(), 0777), 0);
+    ASSERT_EQ(::chown(native.constData(), 0, 0), 0);
+    ASSERT_EQ(::chmod(native.constData(), 0666), 0);
+    run = Run({QStringLiteral("text"), target, QStringLiteral("9000")}, {}, user);
+    EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
+    ASSERT_EQ(::stat(native.constData(), &info), 0);
+    EXPECT_EQ(info.st_uid, uid_t(0)) << "the file now belongs to the user who saved it";
+    EXPECT_EQ(info.st_mode & 07777, mode_t(0666));
+    EXPECT_TRUE(ReadAll(target) == faultcontent::NewContent(9000));
+    EXPECT_EQ(Strays(target), QStringList());
+    ::chmod(QFile::encodeName(folder).constData(), 0755);
+}
+
+// A file with a second hard link is written in place. Faults while its old
+// content is copied aside leave it untouched; a full disk half-way through
+// the in-place write (the old content cannot be put back then, the disk is
+// still full) leaves the whole copy beside it, and the message names it.
+TEST_F(SaveFaultTest, InPlaceFaultsLeaveTheOldFileOrAWholeCopy)
+{
+    const QByteArray old = faultcontent::OldContent(1 << 20);
+    const QString target = folder + QStringLiteral("/brief.txt");
+    const QString link = dir.filePath(QStringLiteral("zweiter-name.txt")); // outside the faulty folder
+    WriteAll(target, old);
+    ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+    const QString size = QString::number(2 << 20);
+    const QMap<QString, QString> copyFaults[] = {
+        {{"QUILLON_FAULT_WRITE_AFTER", "300000"}},
+        {{"QUILLON_FAULT_WRITE_AFTER", "0"}, {"QUILLON_FAULT_ERRNO", "EIO"}},
+        {{"QUILLON_FAULT_SYNC", "1"}, {"QUILLON_FAULT_ERRNO", "EIO"}},
+    };
+    for (const auto &fault : copyFaults) {
+        SCOPED_TRACE(fault.firstKey().toStdString());
+        const TRun run = Run({QStringLiteral("text"), target, size}, fault);
+        EXPECT_EQ(run.lines, QStringList({kStreamFailed, QStringLiteral("nicht gespeichert")}));
+        EXPECT_TRUE(ReadAll(target) == old) << "the old file was changed";
+        EXPECT_EQ(Strays(target), QStringList());
+    }
+
+    // The copy (1 MiB) is written; 300 kB of the new text are, then the disk is full.
+    const TRun run = Run({QStringLiteral("text"), target, size},
+                         {{"QUILLON_FAULT_WRITE_AFTER", QString::number(old.size() + 300000)}});
+    const QStringList strays = Strays(target);
+    ASSERT_EQ(strays.size(), 1) << "no copy of the old content beside the file";
+    const QString copy = QDir(folder).filePath(strays.first());
+    EXPECT_TRUE(strays.first().startsWith(QStringLiteral("brief.txt."))) << strays.first().toStdString();
+    EXPECT_TRUE(ReadAll(copy) == old) << "the copy is not the whole old content";
+    EXPECT_EQ(run.lines, QStringList({kStreamFailed,
+                                      QStringLiteral("Der alte Inhalt von %1 ist in %2 erhalten.").arg(target, copy),
+                                      QStringLiteral("nicht gespeichert")}));
+    QFile::remove(copy);
+
+    // Without a fault, a longer and a shorter text: both names hold it, the
+    // file keeps its mode, and nothing stays beside.
+    ASSERT_EQ(::chmod(QFile::encodeName(target).constData(), 0640), 0);
+    const ino_t inode = Inode(target);
+    for (const qint64 length : {qint64(2 << 20), qint64(1000)}) {
+        WriteAll(target, old);
+        const TRun saved = Run({QStringLiteral("text"), target, QString::number(length)});
+        EXPECT_EQ(saved.lines, QStringList({QStringLiteral("gespeichert")}));
+        EXPECT_TRUE(ReadAll(link) == faultcontent::NewContent(length));
+        struct stat info{};
+        ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
+        EXPECT_EQ(info.st_ino, inode);
+        EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
+        EXPECT_EQ(Strays(target), QStringList());
+    }
+    EXPECT_FALSE(QFileInfo::exists(home + QStringLiteral("/.local/state"))) << "a folder made for nothing";
+}
+
+// Killed while a hard-linked file is written in place: the file is the old
+// or the new content, or a whole copy of the old content is beside it.
+TEST_F(SaveFaultTest, KilledDuringAnInPlaceSaveLeavesAWholeCopy)
+{
+    constexpr qint64 kSize = 10'000'000;
+    const QString target = folder + QStringLiteral("/gross.txt");
+    const QString link = dir.filePath(QStringLiteral("zweiter-name.txt"));
+    const QByteArray old = faultcontent::OldContent(kSize);
+    const QString stopped = dir.filePath(QStringLiteral("angehalten"));
+    // Bytes count over the copy and the file: half the copy, then half the new text.
+    for (const qint64 point : {kSize / 2, kSize + kSize / 2}) {
+        SCOPED_TRACE(point);
+        QFile::remove(target);
+        QFile::remove(link);
+        QFile::remove(stopped);
+        WriteAll(target, old);
+        ASSERT_EQ(::link(QFile::encodeName(target).constData(), QFile::encodeName(link).constData()), 0);
+        QProcess process;
+        Start(process, {QStringLiteral("text"), target, QString::number(kSize)},
+              {{"QUILLON_FAULT_STOP", QStringLiteral("write:%1").arg(point)}, {"QUILLON_FAULT_STOPPED", stopped}});
+        QElapsedTimer timer;
+        timer.start();
+        while (!QFileInfo::exists(stopped) && process.state() == QProcess::Running && timer.elapsed() < 120000)
+            QThread::msleep(10);
+        ASSERT_TRUE(QFileInfo::exists(stopped)) << process.readAllStandardOutput().constData();
+        process.kill();
+        ASSERT_TRUE(process.waitForFinished(30000));
+        const QByteArray now = ReadAll(target);
+        bool wholeCopy = false;
+        for (const QString &stray : Strays(target)) {
+            wholeCopy = wholeCopy || ReadAll(QDir(folder).filePath(stray)) == old;
+            QFile::remove(QDir(folder).filePath(stray));
+        }
+        EXPECT_TRUE(now == old || wholeCopy) << "torn, and no whole copy of the old content";
+        EXPECT_EQ(point > kSize, now != old) << "killed while copying, yet the file was changed";
+    }
 }
 
 // A file larger than the memory: refused with a German message instead of

@@ -258,7 +258,8 @@ TEST_F(MainFormTest, ASaveErrorIsShownAndTheProgramGoesOn)
     ASSERT_TRUE(form->FormShow({dir.path()}, dir.path()));
     Memo()->SetSelText("x");
     form->Item("Sichern1")->trigger();
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 kann nicht erstellt werden").arg(dir.path())});
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.")
+                                      .arg(dir.path())});
     EXPECT_EQ(form->Editor()->FileCount(), 1);
 }
 

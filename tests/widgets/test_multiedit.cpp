@@ -13,6 +13,8 @@
 #include <QUrl>
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+
 using namespace testsupport;
 using dialogs::TAnswer;
 
@@ -190,9 +192,53 @@ TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
     TXMemo *memo = editor.CurrentControl();
     memo->SetSelText("Text");
     Click(btSaveFile);
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 kann nicht erstellt werden").arg(dir.path())});
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.")
+                                      .arg(dir.path())});
     EXPECT_TRUE(memo->Modified());
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
+}
+
+// A FIFO opened as a tab opens at once (nothing is read from it); saving
+// never turns it into a regular file, saving under another name does.
+TEST_F(MultiEditorTest, AFifoTabIsNeverSavedOverButCanBeSavedElsewhere)
+{
+    const QString fifo = Path(QStringLiteral("rohr"));
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0644), 0);
+    editor.OpenFile(fifo);
+    TXMemo *memo = editor.CurrentControl();
+    ASSERT_NE(memo, nullptr);
+    EXPECT_EQ(memo->TextLength(), 0);
+    memo->SetSelText("Text");
+    Click(btSaveFile);
+    EXPECT_EQ(errors,
+              QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.").arg(fifo)});
+    EXPECT_TRUE(memo->Modified());
+    struct stat info{};
+    ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
+    EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO was replaced";
+
+    saveAnswer = Path(QStringLiteral("kopie.txt"));
+    editor.SaveAsFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(saveAnswer), QByteArray("Text"));
+    EXPECT_FALSE(memo->Modified());
+    EXPECT_EQ(errors.size(), 1);
+}
+
+// Kernel files state a size of 0 and still have content: read to the end.
+TEST_F(MultiEditorTest, FilesThatStateNoSizeAreReadToTheirEnd)
+{
+    const QString path = QStringLiteral("/proc/self/cmdline");
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    ASSERT_EQ(file.size(), 0);
+    const QByteArray expected = file.readAll();
+    ASSERT_FALSE(expected.isEmpty());
+    editor.OpenFile(path);
+    TXMemo *memo = editor.CurrentControl();
+    ASSERT_NE(memo, nullptr);
+    EXPECT_TRUE(memo->TextRange(0, memo->TextLength()) == expected);
+    EXPECT_FALSE(memo->LoadFailed());
+    EXPECT_TRUE(errors.isEmpty());
 }
 
 TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)

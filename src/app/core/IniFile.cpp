@@ -9,6 +9,7 @@
 #include <QStringDecoder>
 #include <algorithm>
 #include <cstring>
+#include <unistd.h>
 
 // Our own, as no Debian library reads by these rules and keeps the file byte for byte (libsimpleini rewrites it).
 //
@@ -262,9 +263,12 @@ TIniFile::TIniFile(const QString &fileName)
 void TIniFile::Load()
 {
     QByteArray content;
-    QFile file(m_fileName);
+    QFile file;
     // Only a regular file: reading a FIFO or a device could block or never end.
-    if (!m_fileName.isEmpty() && QFileInfo(m_fileName).isFile() && file.open(QIODevice::ReadOnly)) {
+    const int fd = m_fileName.isEmpty() ? -1 : textfile::OpenRegularForReading(m_fileName);
+    if (fd >= 0 && !file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle))
+        ::close(fd);
+    if (file.isOpen()) {
         // One byte more than is parsed tells a file that is too long.
         const qint64 wanted = kMaxBytes + 1;
         content.reserve(qsizetype(std::min<qint64>(std::max<qint64>(file.size(), 0), wanted)));
@@ -473,10 +477,12 @@ void TIniFile::WriteBool(const QString &section, const QString &key, bool value)
 
 QByteArray TIniFile::Bytes() const { return m_bytes; }
 
-bool TIniFile::Save() const
+bool TIniFile::Save(textfile::TSaveResult *result, QString *keptCopy) const
 {
-    if (m_tooLarge || m_fileName.isEmpty())
-        return false;
-    return textfile::SaveBytes(m_fileName, m_bytes.constData(), std::size_t(m_bytes.size()))
-        == textfile::TSaveResult::Ok;
+    textfile::TSaveResult outcome = textfile::TSaveResult::CannotCreate;
+    if (!m_tooLarge && !m_fileName.isEmpty())
+        outcome = textfile::SaveBytes(m_fileName, m_bytes.constData(), std::size_t(m_bytes.size()), keptCopy);
+    if (result)
+        *result = outcome;
+    return outcome == textfile::TSaveResult::Ok;
 }

@@ -3,8 +3,10 @@
 // platform's profile functions (sections and keys without regard to case,
 // the value is the text after the first "=", integers in decimal or as
 // hexadecimal with 0x or $, strings up to 2047 characters). Writing a key
-// keeps every other line of the file as it was; the file is replaced as a
-// whole, so a failure never leaves it torn.
+// keeps every other line of the file as it was; the file is saved like a
+// text file, so a failure never leaves it torn without a copy.
+#include "editor/core/TextFile.h"
+
 #include <QByteArray>
 #include <QString>
 #include <optional>
@@ -33,9 +35,9 @@ public:
 
     // The content as it would be saved.
     QByteArray Bytes() const;
-    // Replaces the file through a temporary file; false on failure, and the
-    // file on disk is then as it was.
-    bool Save() const;
+    // Saves the file as textfile::SaveBytes does; false on failure, with the
+    // reason in `result` and, rarely, the copy of the old content that stays.
+    bool Save(textfile::TSaveResult *result = nullptr, QString *keptCopy = nullptr) const;
 
     // Text that is an integer the way the profile functions read one.
     static std::optional<qint32> ParseInteger(const QString &text);
