@@ -294,7 +294,7 @@ TEST_F(SaveFaultTest, AWritableFileInAReadOnlyFolderIsWrittenInPlace)
     EXPECT_EQ(run.lines, QStringList({QStringLiteral("Fehler|Ini-Datei %1 kann nicht geschrieben werden!").arg(fresh),
                                       QStringLiteral("nicht gespeichert")}));
     EXPECT_EQ(Strays(text), QStringList({QStringLiteral("gesperrt.txt"), QStringLiteral("quillon.ini")}));
-    const QDir state(home + QStringLiteral("/.local/state/Quillon"));
+    const QDir state(home + QStringLiteral("/.local/state/quillon"));
     EXPECT_TRUE(state.exists()) << "the old content was never kept aside";
     EXPECT_EQ(state.entryList(QDir::Files | QDir::Hidden), QStringList()) << "a copy of the old content stayed";
     ::chmod(QFile::encodeName(folder).constData(), 0755);

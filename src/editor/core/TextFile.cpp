@@ -166,7 +166,7 @@ QByteArray StateFolder()
             return QByteArray();
         base = home + "/.local/state";
     }
-    const QByteArray folder = base + "/Quillon";
+    const QByteArray folder = base + "/quillon";
     if (!QDir().mkpath(QFile::decodeName(folder)))
         return QByteArray();
     ::chmod(folder.constData(), 0700);
