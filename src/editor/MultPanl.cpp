@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -419,12 +420,20 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     emit OnSaveAsFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
-    const int i = FileIndex();
-    const QString caption = Page(i)->Name();
+    const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
+    const QString caption = Page(FileIndex())->Name();
     const QString preset = caption.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
                                                                 : filefilter::ExtensionPattern(caption);
-    const QString name = dialogs::GetSaveFileName(this, QStringLiteral("Sichere Textdatei unter"), m_filter, preset);
-    if (name.isEmpty())
+    QString name;
+    {
+        const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
+        name = dialogs::GetSaveFileName(this, QStringLiteral("Sichere Textdatei unter"), m_filter, preset);
+        m_heldControl = held;
+    }
+    // Files may have been opened or closed while the dialog was open: the
+    // name goes to the file it was chosen for.
+    const int i = control ? m_controlList.IndexOfControl(control) : -1;
+    if (name.isEmpty() || i < 0)
         return;
     SaveFileAs(i, name);
     const QString shortName = QFileInfo(name).fileName();
@@ -483,6 +492,16 @@ void TMultiPanel::TabSetChange(QObject *sender, int newIndex, bool &allow)
             m_controlList.Control(newIndex)->setFocus();
     }
     emit OnActualize(m_tabRow);
+}
+
+bool TMultiPanel::ShowControl(const TXMemo *control)
+{
+    const int index = control ? m_controlList.IndexOfControl(control) : -1;
+    if (index < 0)
+        return false;
+    if (m_tabRow->currentIndex() != index)
+        m_tabRow->RequestIndex(index);
+    return CurrentControl() == control;
 }
 
 TXMemo *TMultiPanel::CurrentControl() const

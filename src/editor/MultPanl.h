@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTabBar>
@@ -247,7 +248,14 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
+    // Brings the page of `control` to the front for an answer about it; false
+    // when the control is gone or its page cannot be shown.
+    bool ShowControl(const TXMemo *control);
+
     TControlList m_controlList;
+    // The control a question or dialog is open about: a file arriving in
+    // the meantime never takes it over.
+    QPointer<QObject> m_heldControl;
     TTabRow *m_tabRow = nullptr;
     TPageArea *m_pageArea = nullptr;
 

@@ -258,6 +258,44 @@ TEST_F(MultiEditorTest, ClosingAskesOnlyForChangedFiles)
     EXPECT_EQ(editor.FileCount(), 0);
 }
 
+TEST_F(MultiEditorTest, AnAnswerActsOnTheFileItWasAskedFor)
+{
+    const QString a = MakeFile(QStringLiteral("A.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("B.txt"), "b");
+    // A file handed over while the question is open comes to the front.
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.OpenFile(b);
+        return answers.takeFirst();
+    };
+    editor.OpenFile(a);
+    editor.CurrentControl()->SetSelText("neu ");
+    answers = {TAnswer::No};
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.TabNames(), QStringList{"B.txt"});
+    EXPECT_EQ(ReadBytes(a), QByteArray("a"));
+
+    editor.CurrentControl()->SetSelText("neu ");
+    answers = {TAnswer::Yes};
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(b), QByteArray("neu b"));
+    EXPECT_EQ(editor.TabNames(), QStringList{"B.txt"}) << "the second B.txt stays, unsaved and unchanged";
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("b"));
+    editor.CloseFileClick(nullptr);
+
+    // An emptied new file is asked about; the file arriving gets its own tab.
+    Click(btNewFile);
+    editor.CurrentControl()->SetSelText("x");
+    editor.CurrentControl()->Select(0, 1);
+    editor.CurrentControl()->SetSelText("");
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.OpenFile(a);
+        return TAnswer::No;
+    };
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.TabNames(), QStringList{"A.txt"});
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("a"));
+}
+
 TEST_F(MultiEditorTest, ACancelledSaveAsNeverClosesUnsavedText)
 {
     editor.NewFileClick(nullptr);
