@@ -115,6 +115,14 @@ void TTabRow::RequestIndex(int index)
         setCurrentIndex(index);
 }
 
+bool TTabRow::event(QEvent *event)
+{
+    // The tool tip is the current file's full name.
+    if (dialogs::ShowPlainToolTip(this, event))
+        return true;
+    return QTabBar::event(event);
+}
+
 void TTabRow::mousePressEvent(QMouseEvent *event)
 {
     const int index = tabAt(event->position().toPoint());

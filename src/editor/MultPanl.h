@@ -69,6 +69,7 @@ signals:
     void Changing(int newIndex, bool &allow);
 
 protected:
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 };

@@ -6,10 +6,13 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
 #include <QLocalServer>
 #include <QMenu>
 #include <QMimeData>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -550,4 +553,22 @@ TEST_F(MultiEditorTest, OpenAndSaveWithoutEditsGivesTheSameBytes)
     }
     EXPECT_EQ(editor.FileCount(), corpus.size());
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(MultiEditorTest, TheTabRowsToolTipShowsTheNameAsItIs)
+{
+    const QString path = MakeFile(QStringLiteral("<h1>Datei gespeichert<h1><a href=x>klick<a>.txt"), "x");
+    editor.OpenFile(path);
+    editor.show();
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), editor.TabRow()->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(editor.TabRow(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    // What the tool tip shows, as Qt renders it.
+    QTextDocument shown;
+    if (Qt::mightBeRichText(QToolTip::text()))
+        shown.setHtml(QToolTip::text());
+    else
+        shown.setPlainText(QToolTip::text());
+    EXPECT_EQ(shown.toPlainText(), path);
+    QToolTip::hideText();
 }
