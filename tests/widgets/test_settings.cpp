@@ -96,6 +96,9 @@ TEST_F(SettingsTest, TheWindowIsKeptOnTheScreenAndWrittenBackSo)
     auto huge = Read("[Window]\nLeft=100000\nTop=100000\nWidth=100000\nHeight=100000\n");
     EXPECT_EQ(huge->geometry(), screen);
     Discard(*huge);
+    auto extreme = Read("[Window]\nLeft=2147483647\nTop=-2147483646\nWidth=2147483647\nHeight=2147483647\n");
+    EXPECT_EQ(extreme->geometry(), screen);
+    Discard(*extreme);
 
     auto away = Read("[Window]\nLeft=-5000\nTop=-5000\nWidth=400\nHeight=300\n");
     EXPECT_EQ(away->geometry(), QRect(screen.topLeft(), QSize(400, 300)));
