@@ -760,7 +760,7 @@ void TMainForm::Drucken1Click()
     const auto choice = printdialogs::AskPrint(this, printing::ThePrinter(), current && current->SelLength() > 0);
     if (!choice || m_editor->FileCount() == 0)
         return;
-    printing::ThePrinter().setDocName(m_editor->TabRow()->tabText(m_editor->FileIndex()));
+    printing::ThePrinter().setDocName(m_editor->TabRow()->Name(m_editor->FileIndex()));
     m_editor->PrintSelectionOnly = choice->Selection;
     for (int copy = 0; copy < choice->Copies; ++copy)
         m_editor->PrintFileClick(Item(QStringLiteral("Drucken1")));

@@ -94,7 +94,7 @@ void TMultiEditor::OpenFile(const QString &name)
 
     if (reuse) {
         const int index = m_controlList.IndexOfControl(control);
-        m_tabRow->setTabText(m_tabRow->currentIndex(), shortName);
+        m_tabRow->SetName(m_tabRow->currentIndex(), shortName);
         Page(FileIndex())->SetName(shortName);
         m_tabRow->setToolTip(fullName);
         control->SetHint(fullName);

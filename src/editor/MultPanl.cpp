@@ -115,6 +115,28 @@ void TTabRow::RequestIndex(int index)
         setCurrentIndex(index);
 }
 
+namespace {
+QString TabText(const QString &name)
+{
+    return QString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+} // namespace
+
+int TTabRow::AddName(const QString &name)
+{
+    return addTab(TabText(name));
+}
+
+void TTabRow::SetName(int index, const QString &name)
+{
+    setTabText(index, TabText(name));
+}
+
+QString TTabRow::Name(int index) const
+{
+    return tabText(index).replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
 bool TTabRow::event(QEvent *event)
 {
     // The tool tip is the current file's full name.
@@ -446,7 +468,7 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     SaveFileAs(i, name);
     const QString shortName = QFileInfo(name).fileName();
     Page(i)->SetName(shortName);
-    m_tabRow->setTabText(i, shortName);
+    m_tabRow->SetName(i, shortName);
     m_tabRow->setCurrentIndex(i);
     m_controlList.SetName(i, name);
     m_tabRow->setToolTip(name);
@@ -586,7 +608,7 @@ QStringList TMultiPanel::TabNames() const
 {
     QStringList names;
     for (int i = 0; i < m_tabRow->count(); ++i)
-        names << m_tabRow->tabText(i);
+        names << m_tabRow->Name(i);
     return names;
 }
 
@@ -616,11 +638,11 @@ void TMultiPanel::SyncTabCaptions()
 {
     const QSignalBlocker block(m_tabRow);
     while (m_tabRow->count() < PageCount())
-        m_tabRow->addTab(Page(m_tabRow->count())->Name());
+        m_tabRow->AddName(Page(m_tabRow->count())->Name());
     // Every caption change lays out all tabs: touch only those that differ.
     for (int i = 0; i < PageCount() && i < m_tabRow->count(); ++i) {
-        if (m_tabRow->tabText(i) != Page(i)->Name())
-            m_tabRow->setTabText(i, Page(i)->Name());
+        if (m_tabRow->Name(i) != Page(i)->Name())
+            m_tabRow->SetName(i, Page(i)->Name());
     }
 }
 

@@ -64,6 +64,11 @@ public:
     explicit TTabRow(QWidget *parent);
     // Asks through Changing(); changes the current tab only when allowed.
     void RequestIndex(int index);
+    // Tabs are named after files: an "&" in a name is shown as it is, not
+    // taken as an access key.
+    int AddName(const QString &name);
+    void SetName(int index, const QString &name);
+    QString Name(int index) const;
 
 signals:
     void Changing(int newIndex, bool &allow);

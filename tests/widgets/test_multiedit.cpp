@@ -7,6 +7,7 @@
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEvent>
+#include <QKeySequence>
 #include <QLocalServer>
 #include <QMenu>
 #include <QMimeData>
@@ -555,10 +556,12 @@ TEST_F(MultiEditorTest, OpenAndSaveWithoutEditsGivesTheSameBytes)
     EXPECT_TRUE(errors.isEmpty());
 }
 
-TEST_F(MultiEditorTest, TheTabRowsToolTipShowsTheNameAsItIs)
+TEST_F(MultiEditorTest, TheTabRowShowsTheNameAsItIs)
 {
-    const QString path = MakeFile(QStringLiteral("<h1>Datei gespeichert<h1><a href=x>klick<a>.txt"), "x");
+    const QString path = MakeFile(QStringLiteral("<h1>Datei gespeichert<h1><a href=x>klick<a>&b.txt"), "x");
     editor.OpenFile(path);
+    EXPECT_EQ(editor.TabNames(), QStringList(QFileInfo(path).fileName()));
+    EXPECT_TRUE(QKeySequence::mnemonic(editor.TabRow()->tabText(0)).isEmpty()) << "an \"&\" is no access key";
     editor.show();
     QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), editor.TabRow()->mapToGlobal(QPoint(2, 2)));
     QCoreApplication::sendEvent(editor.TabRow(), &help);
