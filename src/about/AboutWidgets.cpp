@@ -1,5 +1,7 @@
 #include "about/AboutWidgets.h"
 
+#include "platform/Dialogs.h"
+
 #include <QMouseEvent>
 #include <QPainter>
 #include <QToolButton>
@@ -65,7 +67,19 @@ void TArrowPair::resizeEvent(QResizeEvent *)
     m_right->setGeometry(half, 0, width() - half, height());
 }
 
-TClickLabel::TClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent) {}
+TClickLabel::TClickLabel(const QString &text, QWidget *parent) : QLabel(text, parent)
+{
+    // Names and values from files and settings: never read as markup.
+    setTextFormat(Qt::PlainText);
+}
+
+bool TClickLabel::event(QEvent *event)
+{
+    // Hints are addresses and file names.
+    if (dialogs::ShowPlainToolTip(this, event))
+        return true;
+    return QLabel::event(event);
+}
 
 void TClickLabel::SetHint(const QString &hint)
 {

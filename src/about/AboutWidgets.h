@@ -68,6 +68,7 @@ signals:
     void DoubleClicked();
 
 protected:
+    bool event(QEvent *event) override;
     void mouseReleaseEvent(QMouseEvent *event) override;
     void mouseDoubleClickEvent(QMouseEvent *event) override;
 

@@ -204,6 +204,10 @@ TAboutBox::TAboutBox(QWidget *owner) : QDialog(owner)
     connect(AboutTimer, &QTimer::timeout, this, &TAboutBox::AboutTimerTimer);
     AboutTimer->start();
 
+    // Titles, version values and the settings file's name are shown as
+    // they are, never read as markup.
+    for (QLabel *label : findChildren<QLabel *>())
+        label->setTextFormat(Qt::PlainText);
     FormCreate();
 
     // The form sees keys before the control that has the focus.

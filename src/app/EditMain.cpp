@@ -21,6 +21,7 @@
 #include "print/Printer.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QCoreApplication>
 #include <QDateTime>
 #include <QDir>
@@ -32,10 +33,13 @@
 #include <QLocale>
 #include <QMenuBar>
 #include <QPrinter>
+#include <QPointer>
 #include <QProcess>
+#include <QScreen>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
 #include <QWindow>
+#include <algorithm>
 
 namespace {
 
@@ -45,6 +49,8 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &caption, con
 {
     auto *label = new QLabel(caption, parent);
     label->setObjectName(QLatin1String(name));
+    // The hint label shows file names: never as markup.
+    label->setTextFormat(Qt::PlainText);
     if (!hint.isEmpty()) {
         label->setStatusTip(hint);
         label->setToolTip(hint);
@@ -52,13 +58,57 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &caption, con
     return label;
 }
 
-// A number label keeps its right edge where a "0" placed at `left` ends, and
-// grows to the left as the number grows.
-void PlaceNumber(QLabel *label, int left, int width)
+// Left edges and widths of the row, column and size labels, and the hint
+// label's left edge, as the panel is laid out for short numbers.
+constexpr int kNumberLeft[] = {55, 107, 168};
+constexpr int kNumberWidth[] = {50, 50, 60};
+constexpr int kHintLeft = 192;
+
+// A number label keeps its right edge where a "0" placed at its left edge
+// ends and grows to the left as the number grows; a number too long for
+// that pushes the labels after it to the right, so that one digit's width
+// always separates two numbers.
+void PlaceNumbers(QLabel *const (&labels)[3], QLabel *hint)
 {
-    const int right = left + label->fontMetrics().horizontalAdvance(QLatin1Char('0'));
-    label->setGeometry(right - width, 4, width, 16);
-    label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    int previousRight = 0;
+    for (int i = 0; i < 3; ++i) {
+        QLabel *label = labels[i];
+        const QFontMetrics metrics = label->fontMetrics();
+        const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+        const int text = metrics.horizontalAdvance(label->text());
+        const int right = std::max({kNumberLeft[i] + digit, previousRight + digit + text, text});
+        const int width = std::max(kNumberWidth[i], text);
+        label->setGeometry(right - width, 4, width, 16);
+        label->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        previousRight = right;
+    }
+    const int left = std::max(kHintLeft, previousRight + hint->fontMetrics().horizontalAdvance(QLatin1Char('0')));
+    hint->setGeometry(left, 4, std::max(1, hint->sizeHint().width()), 16);
+}
+
+// The hand-over item names the other editor as typed: an "&" in the name is
+// a character, not a second access key.
+QString ExportCaption(const QString &otherEditor)
+{
+    return QStringLiteral("&Übergeben an ") + QString(otherEditor).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+
+// Font sizes the text can be read and drawn in; QFontDialog offers up to 512.
+constexpr int kMinFontPoints = 4;
+constexpr int kMaxFontPoints = 512;
+constexpr int kMinFontPixels = 5;
+constexpr int kMaxFontPixels = 683;
+constexpr int kDefaultFontPoints = 10;
+
+// The place moved and shrunk only as far as needed to lie inside `screen`;
+// wide arithmetic, since the stored values may be anything up to 2^31 - 1.
+QRect FitOnScreen(const QPoint &position, const QSize &size, const QRect &screen)
+{
+    const int width = std::min(size.width(), screen.width());
+    const int height = std::min(size.height(), screen.height());
+    const qint64 left = std::clamp<qint64>(position.x(), screen.left(), qint64(screen.left()) + screen.width() - width);
+    const qint64 top = std::clamp<qint64>(position.y(), screen.top(), qint64(screen.top()) + screen.height() - height);
+    return QRect(int(left), int(top), width, height);
 }
 
 } // namespace
@@ -95,8 +145,9 @@ void TMainForm::FormCreate()
     setCentralWidget(client);
 
     // The editor takes the window's font until it is given one of its own.
-    m_editor->SetEditorFont(QFont(QStringLiteral("Times New Roman"), 10));
+    m_editor->SetEditorFont(QFont(QStringLiteral("Times New Roman"), kDefaultFontPoints));
     connect(m_editor, &TMultiEditor::OnKeyPress, this, &TMainForm::EditorKeyPress);
+    connect(m_editor, &TMultiEditor::OnKeyDown, this, &TMainForm::EditorKeyDown);
     connect(m_editor, &TMultiEditor::OnKeyUp, this, &TMainForm::EditorKeyUp);
     connect(m_editor, &TMultiPanel::OnActualize, this, &TMainForm::EditorActualize);
     m_editor->SetWantTabs(true);
@@ -118,10 +169,7 @@ void TMainForm::BuildStatusPanel()
     m_colLabel = MakeLabel(m_infoPanel, "ColLabel", QStringLiteral("0"), QStringLiteral("Spalte"));
     m_sizeLabel = MakeLabel(m_infoPanel, "SizeLabel", QStringLiteral("0"), QStringLiteral("Dateigröße"));
     m_hintLabel = MakeLabel(m_infoPanel, "HintLabel", QStringLiteral("Information"), QString());
-    PlaceNumber(m_rowLabel, 55, 50);
-    PlaceNumber(m_colLabel, 107, 50);
-    PlaceNumber(m_sizeLabel, 168, 60);
-    m_hintLabel->setGeometry(192, 4, m_hintLabel->sizeHint().width(), 16);
+    PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
 
     auto *keyPanel = new QWidget(m_infoPanel);
     keyPanel->setObjectName(QStringLiteral("KeyPanel"));
@@ -267,7 +315,7 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
     if (m_editor->WordWrap())
         m_editor->SetScrollBars(TScrollStyle::ssVertical);
     Item(QStringLiteral("WordWrap2"))->setChecked(m_editor->WordWrap());
-    Item(QStringLiteral("ExportItem"))->setText(QStringLiteral("&Übergeben an ") + m_editor->OtherEditor());
+    Item(QStringLiteral("ExportItem"))->setText(ExportCaption(m_editor->OtherEditor()));
     for (QAction *top : menuBar()->actions()) {
         if (!top->menu())
             continue;
@@ -395,13 +443,24 @@ void TMainForm::ApplyWindowSettings(const TIniFile &ini)
         position.setX(*left);
     if (const auto top = ini.ReadInteger(window, QStringLiteral("Top")); top && *top > -2147483647)
         position.setY(*top);
-    move(position);
     QSize size = this->size();
     if (const qint32 width = ini.ReadInteger(window, QStringLiteral("Width"), 0); width > 0)
         size.setWidth(width);
     if (const qint32 height = ini.ReadInteger(window, QStringLiteral("Height"), 0); height > 0)
         size.setHeight(height);
-    resize(size);
+    // Stored places come from another screen, or from anyone: the window
+    // keeps them where they fit and is pulled onto the screen where not.
+    QScreen *screen = QGuiApplication::screenAt(position);
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (screen) {
+        const QRect place = FitOnScreen(position, size, screen->availableGeometry());
+        move(place.topLeft());
+        resize(place.size());
+    } else {
+        move(position);
+        resize(size);
+    }
 }
 
 void TMainForm::ApplyFontSettings(const TIniFile &ini)
@@ -410,9 +469,12 @@ void TMainForm::ApplyFontSettings(const TIniFile &ini)
     QFont font = m_editor->EditorFont();
     if (const QString name = ini.ReadString(section, QStringLiteral("Name"), QString()).left(255); !name.isEmpty())
         font.setFamily(name);
-    if (const qint32 height = ini.ReadInteger(section, QStringLiteral("Height"), 0); height != 0)
-        font.setPixelSize(std::abs(height));
-    if (const qint32 size = ini.ReadInteger(section, QStringLiteral("Size"), 0); size > 0)
+    // A size outside what a text can be shown in leaves the default size.
+    if (const qint64 height = std::abs(qint64(ini.ReadInteger(section, QStringLiteral("Height"), 0)));
+        height >= kMinFontPixels && height <= kMaxFontPixels)
+        font.setPixelSize(int(height));
+    if (const qint32 size = ini.ReadInteger(section, QStringLiteral("Size"), 0);
+        size >= kMinFontPoints && size <= kMaxFontPoints)
         font.setPointSize(size);
     if (const qint32 color = ini.ReadInteger(section, QStringLiteral("Color"), 0); color > 0)
         m_editor->SetEditorFontColor(ColorFromValue(color));
@@ -443,8 +505,13 @@ void TMainForm::WriteSettings(const QString &iniFileName)
     const QString section = QStringLiteral("Font");
     const QFont font = m_editor->EditorFont();
     ini.WriteString(section, QStringLiteral("Name"), font.family());
-    ini.WriteInteger(section, QStringLiteral("Height"), -QFontInfo(font).pixelSize());
-    ini.WriteInteger(section, QStringLiteral("Size"), qRound(QFontInfo(font).pointSizeF()));
+    const QFontInfo shown(font);
+    const bool sane = shown.pixelSize() >= kMinFontPixels && shown.pixelSize() <= kMaxFontPixels
+        && shown.pointSizeF() >= kMinFontPoints && shown.pointSizeF() <= kMaxFontPoints;
+    // Never a size the next start would throw away: the default instead.
+    const QFontInfo written(sane ? font : QFont(font.family(), kDefaultFontPoints));
+    ini.WriteInteger(section, QStringLiteral("Height"), -written.pixelSize());
+    ini.WriteInteger(section, QStringLiteral("Size"), qRound(written.pointSizeF()));
     ini.WriteInteger(section, QStringLiteral("Color"), ColorValue(m_editor->EditorFontColor()));
     ini.WriteBool(section, QStringLiteral("Bold"), font.bold());
     ini.WriteBool(section, QStringLiteral("Italic"), font.italic());
@@ -537,7 +604,7 @@ bool TMainForm::event(QEvent *event)
 void TMainForm::ApplicationHint(const QString &hint)
 {
     m_hintLabel->setText(hint);
-    m_hintLabel->setGeometry(192, 4, std::max(1, m_hintLabel->sizeHint().width()), 16);
+    PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
 }
 
 void TMainForm::UpdateKeyLabels(bool show)
@@ -565,6 +632,7 @@ void TMainForm::EditorActualize(QObject *)
     m_colLabel->setText(QString::number(CaretColumn(memo)));
     m_rowLabel->setText(QString::number(CaretLine(memo)));
     m_sizeLabel->setText(QString::number(memo->TextLength()));
+    PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
     Item(QStringLiteral("WordWrap1"))->setChecked(memo->WordWrap());
 
     // Linux names may hold " : " themselves; the title's own separator is
@@ -576,12 +644,24 @@ void TMainForm::EditorActualize(QObject *)
     const QString title = m_editor->ControlList().Name(m_editor->FileIndex()) + QStringLiteral(" : ") + base;
     if (title != apptitle::Title())
         apptitle::SetTitle(title);
-    setWindowTitle(apptitle::Title());
+    setWindowTitle(apptitle::WindowCaption(apptitle::Title()));
+}
+
+void TMainForm::EditorKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
+{
+    if (key == Qt::Key_Insert)
+        m_plainInsertDown = !(shift & (Qt::ControlModifier | Qt::ShiftModifier));
 }
 
 void TMainForm::EditorKeyUp(QObject *, int &key, Qt::KeyboardModifiers shift)
 {
-    if (key == Qt::Key_Insert && !(shift & (Qt::ControlModifier | Qt::ShiftModifier))) {
+    if (key != Qt::Key_Insert)
+        return;
+    // Ctrl or Shift let go before the Insert key leave a bare release, and
+    // Shift+Insert goes down as the menu's paste: the press decides.
+    const bool plain = m_plainInsertDown && !(shift & (Qt::ControlModifier | Qt::ShiftModifier));
+    m_plainInsertDown = false;
+    if (plain) {
         m_insertMode = !m_insertMode;
         UpdateInsertLabel();
     }
@@ -701,7 +781,7 @@ void TMainForm::Drucken1Click()
     const auto choice = printdialogs::AskPrint(this, printing::ThePrinter(), current && current->SelLength() > 0);
     if (!choice || m_editor->FileCount() == 0)
         return;
-    printing::ThePrinter().setDocName(m_editor->TabRow()->tabText(m_editor->FileIndex()));
+    printing::ThePrinter().setDocName(m_editor->TabRow()->Name(m_editor->FileIndex()));
     m_editor->PrintSelectionOnly = choice->Selection;
     for (int copy = 0; copy < choice->Copies; ++copy)
         m_editor->PrintFileClick(Item(QStringLiteral("Drucken1")));
@@ -731,27 +811,30 @@ void TMainForm::AndererEditor1Click()
     if (!TOtherEditorForm::Edit(this, command))
         return;
     m_editor->SetOtherEditor(command);
-    Item(QStringLiteral("ExportItem"))->setText(QStringLiteral("&Übergeben an ") + command);
+    Item(QStringLiteral("ExportItem"))->setText(ExportCaption(command));
 }
 
 void TMainForm::ExportItemClick()
 {
-    TXMemo *memo = m_editor->CurrentControl();
+    const QPointer<TXMemo> memo = m_editor->CurrentControl();
     if (!memo)
         return;
     if (memo->Modified()) {
         m_editor->SaveFileClick(Item(QStringLiteral("ExportItem")));
         // A cancelled save-as dialog saved nothing: the text stays here.
-        if (memo->Modified())
+        if (!memo || memo->Modified())
             return;
     }
-    const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
-    m_editor->ClosePage(m_editor->FileIndex());
-    // Split at blanks like the old program start, but started directly:
-    // a file name is an argument, never a command for a shell.
-    const programcommand::TCommand command =
-        programcommand::Split(m_editor->OtherEditor() + QLatin1Char(' ') + name);
-    if (!programcommand::Split(m_editor->OtherEditor()).program.isEmpty())
+    // Another file may have come to the front while the save asked.
+    const int index = m_editor->ControlList().IndexOfControl(memo);
+    if (index < 0)
+        return;
+    const QString name = m_editor->ControlList().Name(index);
+    m_editor->ClosePage(index);
+    // Started directly, the name as one argument: neither a shell nor the
+    // other program may read a blank or a dash in it as more options.
+    const programcommand::TCommand command = programcommand::WithFile(m_editor->OtherEditor(), name);
+    if (!command.program.isEmpty())
         StartProgram(command.program, command.arguments);
 }
 

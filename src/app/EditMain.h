@@ -63,6 +63,7 @@ private:
 
     void ApplicationHint(const QString &hint);
     void EditorActualize(QObject *sender);
+    void EditorKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
     void EditorKeyUp(QObject *sender, int &key, Qt::KeyboardModifiers shift);
     void EditorKeyPress(QObject *sender, char &key);
     void UpdateKeyLabels(bool show);
@@ -98,5 +99,7 @@ private:
     QLabel *m_numLabel = nullptr;
     QLabel *m_scrollLabel = nullptr;
     bool m_insertMode = true;
+    // The Insert key went down without Ctrl and Shift, in a text control.
+    bool m_plainInsertDown = false;
     bool m_closing = false;
 };

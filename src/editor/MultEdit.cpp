@@ -12,6 +12,8 @@
 
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <QPointer>
+#include <utility>
 
 namespace {
 
@@ -74,7 +76,8 @@ void TMultiEditor::OpenFile(const QString &name)
     const QString shortName = ShortName(fullName);
 
     TXMemo *current = CurrentControl();
-    const bool reuse = current && current->TextLength() == 0 && IsUntitled(current->Hint()) && !IsUntitled(fullName);
+    const bool reuse = current && current != m_heldControl && current->TextLength() == 0
+        && IsUntitled(current->Hint()) && !IsUntitled(fullName);
     TXMemo *control = reuse ? current : NewTab(fullName, shortName);
 
     if (!IsUntitled(fullName)) {
@@ -93,7 +96,7 @@ void TMultiEditor::OpenFile(const QString &name)
 
     if (reuse) {
         const int index = m_controlList.IndexOfControl(control);
-        m_tabRow->setTabText(m_tabRow->currentIndex(), shortName);
+        m_tabRow->SetName(m_tabRow->currentIndex(), shortName);
         Page(FileIndex())->SetName(shortName);
         m_tabRow->setToolTip(fullName);
         control->SetHint(fullName);
@@ -434,23 +437,31 @@ void TMultiEditor::CloseFileClick(QObject *sender)
 {
     if (!PageAreaShown() || m_tabRow->currentIndex() < 0)
         return;
-    TXMemo *control = CurrentControl();
+    const QPointer<TXMemo> control = CurrentControl();
     if (control && control->Modified()) {
-        const dialogs::TAnswer answer =
-            dialogs::AskYesNoCancel(this, QStringLiteral("Warnung"),
-                                    QStringLiteral("Datei wurde geändert !\rVor dem Schließen sichern ?"),
-                                    dialogs::TKind::Warning);
-        if (answer == dialogs::TAnswer::Cancel)
+        dialogs::TAnswer answer;
+        {
+            const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
+            answer = dialogs::AskYesNoCancel(this, QStringLiteral("Warnung"),
+                                             QStringLiteral("Datei wurde geändert !\rVor dem Schließen sichern ?"),
+                                             dialogs::TKind::Warning);
+            m_heldControl = held;
+        }
+        // A file handed over while the question was open may be in front
+        // now: the answer is about the file it was asked for.
+        if (answer == dialogs::TAnswer::Cancel || !ShowControl(control))
             return;
         if (answer == dialogs::TAnswer::Yes) {
             SaveFileClick(sender);
             // A cancelled save-as dialog saved nothing: closing now would
             // throw the text away.
-            if (control->Modified())
+            if (!control || control->Modified())
                 return;
         }
     }
-    ClosePage(m_tabRow->currentIndex());
+    const int index = control ? m_controlList.IndexOfControl(control) : m_tabRow->currentIndex();
+    if (index >= 0)
+        ClosePage(index);
 }
 
 void TMultiEditor::Undo()

@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <QUrl>
 #include <QVBoxLayout>
+#include <utility>
 
 namespace {
 
@@ -112,6 +113,36 @@ void TTabRow::RequestIndex(int index)
     emit Changing(index, allow);
     if (allow)
         setCurrentIndex(index);
+}
+
+namespace {
+QString TabText(const QString &name)
+{
+    return QString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
+}
+} // namespace
+
+int TTabRow::AddName(const QString &name)
+{
+    return addTab(TabText(name));
+}
+
+void TTabRow::SetName(int index, const QString &name)
+{
+    setTabText(index, TabText(name));
+}
+
+QString TTabRow::Name(int index) const
+{
+    return tabText(index).replace(QLatin1String("&&"), QLatin1String("&"));
+}
+
+bool TTabRow::event(QEvent *event)
+{
+    // The tool tip is the current file's full name.
+    if (dialogs::ShowPlainToolTip(this, event))
+        return true;
+    return QTabBar::event(event);
 }
 
 void TTabRow::mousePressEvent(QMouseEvent *event)
@@ -419,17 +450,25 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     emit OnSaveAsFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
-    const int i = FileIndex();
-    const QString caption = Page(i)->Name();
+    const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
+    const QString caption = Page(FileIndex())->Name();
     const QString preset = caption.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
                                                                 : filefilter::ExtensionPattern(caption);
-    const QString name = dialogs::GetSaveFileName(this, QStringLiteral("Sichere Textdatei unter"), m_filter, preset);
-    if (name.isEmpty())
+    QString name;
+    {
+        const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
+        name = dialogs::GetSaveFileName(this, QStringLiteral("Sichere Textdatei unter"), m_filter, preset);
+        m_heldControl = held;
+    }
+    // Files may have been opened or closed while the dialog was open: the
+    // name goes to the file it was chosen for.
+    const int i = control ? m_controlList.IndexOfControl(control) : -1;
+    if (name.isEmpty() || i < 0)
         return;
     SaveFileAs(i, name);
     const QString shortName = QFileInfo(name).fileName();
     Page(i)->SetName(shortName);
-    m_tabRow->setTabText(i, shortName);
+    m_tabRow->SetName(i, shortName);
     m_tabRow->setCurrentIndex(i);
     m_controlList.SetName(i, name);
     m_tabRow->setToolTip(name);
@@ -483,6 +522,16 @@ void TMultiPanel::TabSetChange(QObject *sender, int newIndex, bool &allow)
             m_controlList.Control(newIndex)->setFocus();
     }
     emit OnActualize(m_tabRow);
+}
+
+bool TMultiPanel::ShowControl(const TXMemo *control)
+{
+    const int index = control ? m_controlList.IndexOfControl(control) : -1;
+    if (index < 0)
+        return false;
+    if (m_tabRow->currentIndex() != index)
+        m_tabRow->RequestIndex(index);
+    return CurrentControl() == control;
 }
 
 TXMemo *TMultiPanel::CurrentControl() const
@@ -559,7 +608,7 @@ QStringList TMultiPanel::TabNames() const
 {
     QStringList names;
     for (int i = 0; i < m_tabRow->count(); ++i)
-        names << m_tabRow->tabText(i);
+        names << m_tabRow->Name(i);
     return names;
 }
 
@@ -589,11 +638,11 @@ void TMultiPanel::SyncTabCaptions()
 {
     const QSignalBlocker block(m_tabRow);
     while (m_tabRow->count() < PageCount())
-        m_tabRow->addTab(Page(m_tabRow->count())->Name());
+        m_tabRow->AddName(Page(m_tabRow->count())->Name());
     // Every caption change lays out all tabs: touch only those that differ.
     for (int i = 0; i < PageCount() && i < m_tabRow->count(); ++i) {
-        if (m_tabRow->tabText(i) != Page(i)->Name())
-            m_tabRow->setTabText(i, Page(i)->Name());
+        if (m_tabRow->Name(i) != Page(i)->Name())
+            m_tabRow->SetName(i, Page(i)->Name());
     }
 }
 

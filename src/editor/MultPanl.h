@@ -5,6 +5,7 @@
 
 #include <QFont>
 #include <QFrame>
+#include <QPointer>
 #include <QString>
 #include <QStringList>
 #include <QTabBar>
@@ -63,11 +64,17 @@ public:
     explicit TTabRow(QWidget *parent);
     // Asks through Changing(); changes the current tab only when allowed.
     void RequestIndex(int index);
+    // Tabs are named after files: an "&" in a name is shown as it is, not
+    // taken as an access key.
+    int AddName(const QString &name);
+    void SetName(int index, const QString &name);
+    QString Name(int index) const;
 
 signals:
     void Changing(int newIndex, bool &allow);
 
 protected:
+    bool event(QEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
     void wheelEvent(QWheelEvent *event) override;
 };
@@ -247,7 +254,14 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
+    // Brings the page of `control` to the front for an answer about it; false
+    // when the control is gone or its page cannot be shown.
+    bool ShowControl(const TXMemo *control);
+
     TControlList m_controlList;
+    // The control a question or dialog is open about: a file arriving in
+    // the meantime never takes it over.
+    QPointer<QObject> m_heldControl;
     TTabRow *m_tabRow = nullptr;
     TPageArea *m_pageArea = nullptr;
 

@@ -324,7 +324,26 @@ void TXMemo::Select(qint64 start, qint64 length)
 {
     const qint64 textLength = TextLength();
     start = std::clamp<qint64>(start, 0, textLength);
-    const qint64 end = std::clamp<qint64>(start + std::max<qint64>(length, 0), start, textLength);
+    qint64 end = std::clamp<qint64>(start + std::max<qint64>(length, 0), start, textLength);
+    // A CR LF pair is one line break: a caret or a selection edge between
+    // the two would let the next key split it. The start moves before the
+    // pair, the end of a selection behind it.
+    // Two bytes read where they are: the character pointer would move
+    // Scintilla's gap, a copy of megabytes on every key.
+    const auto byteAt = [this](qint64 p) {
+        return m_shown ? m_shown->Bytes().at(p)
+                       : char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(p)));
+    };
+    const auto insideBreak = [&](qint64 p) {
+        return p > 0 && p < textLength && byteAt(p - 1) == '\r' && byteAt(p) == '\n';
+    };
+    const bool caret = end == start;
+    if (insideBreak(start))
+        --start;
+    if (caret)
+        end = start;
+    else if (insideBreak(end))
+        ++end;
     SendScintilla(SCI_SETSEL, static_cast<unsigned long>(ShownPosition(start)), static_cast<long>(ShownPosition(end)));
 }
 
@@ -841,7 +860,11 @@ void GoToLine(TXMemo *memo, qint64 line)
     } else if (next < 0) {
         length = memo->TextLength() - start;
     } else {
+        // The line break counts as one character, CR LF as well: past the
+        // end of a shorter line the caret lands behind its text.
         length = next - start;
+        if (length >= 2 && memo->TextRange(next - 2, next) == QByteArrayLiteral("\r\n"))
+            --length;
     }
     const qint64 caret = column < length ? start + column - 1 : start + length - 1;
     memo->SetSelStart(std::max<qint64>(caret, 0));

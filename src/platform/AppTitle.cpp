@@ -18,4 +18,11 @@ void SetTitle(const QString &title)
 {
     Storage() = title;
 }
+
+QString WindowCaption(const QString &text)
+{
+    QString caption = text;
+    return caption.replace(QLatin1String("[*]"), QLatin1String("[*][*]"));
+}
+
 } // namespace apptitle

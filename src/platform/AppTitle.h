@@ -6,4 +6,7 @@
 namespace apptitle {
 QString Title();
 void SetTitle(const QString &title);
+// `text` for QWidget::setWindowTitle, which would drop a "[*]" in a file
+// name as its modified-mark placeholder.
+QString WindowCaption(const QString &text);
 } // namespace apptitle

@@ -1,11 +1,15 @@
 #include "platform/Dialogs.h"
 
+#include "platform/AppTitle.h"
 #include "platform/core/FileFilter.h"
 
 #include <QFileDialog>
+#include <QHelpEvent>
 #include <QFontDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QTextDocument>
+#include <QToolTip>
 
 namespace dialogs {
 
@@ -24,6 +28,8 @@ QMessageBox::Icon IconOf(TKind kind)
     return QMessageBox::Information;
 }
 
+// Every text is shown as plain text: names and settings values in it may
+// look like markup.
 // Texts separate their lines with a carriage return, as the messages are
 // worded; the box breaks lines at "\n".
 QString Shown(const QString &text)
@@ -39,6 +45,8 @@ TAnswer Ask(QWidget *parent, const QString &caption, const QString &text, TKind 
     if (g_hooks && g_hooks->ask)
         return g_hooks->ask(caption, text);
     QMessageBox box(IconOf(kind), caption, Shown(text), QMessageBox::NoButton, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowTitle(apptitle::WindowCaption(caption));
     QPushButton *yes = box.addButton(QStringLiteral("&Ja"), QMessageBox::YesRole);
     QPushButton *no = box.addButton(QStringLiteral("&Nein"), QMessageBox::NoRole);
     QPushButton *cancel = withCancel ? box.addButton(QStringLiteral("Abbrechen"), QMessageBox::RejectRole) : nullptr;
@@ -81,7 +89,19 @@ void ShowMessage(QWidget *parent, const QString &caption, const QString &text, T
         return;
     }
     QMessageBox box(IconOf(kind), caption, Shown(text), QMessageBox::Ok, parent);
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowTitle(apptitle::WindowCaption(caption));
     box.exec();
+}
+
+bool ShowPlainToolTip(QWidget *widget, QEvent *event)
+{
+    if (event->type() != QEvent::ToolTip || widget->toolTip().isEmpty())
+        return false;
+    const auto *help = static_cast<QHelpEvent *>(event);
+    QToolTip::showText(help->globalPos(), Qt::convertFromPlainText(widget->toolTip(), Qt::WhiteSpaceNoWrap), widget,
+                       QRect(), widget->toolTipDuration());
+    return true;
 }
 
 bool AskYesNo(QWidget *parent, const QString &caption, const QString &text, TKind kind)

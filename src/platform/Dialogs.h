@@ -6,6 +6,7 @@
 #include <QStringList>
 #include <functional>
 
+class QEvent;
 class QWidget;
 
 namespace dialogs {
@@ -20,6 +21,11 @@ bool AskYesNo(QWidget *parent, const QString &caption, const QString &text, TKin
 
 // A message with an OK button.
 void ShowMessage(QWidget *parent, const QString &caption, const QString &text, TKind kind);
+
+// Answers a tool-tip event of `widget` by showing its tool tip as plain
+// text (Qt would read a file name like "<h1>…" as markup); false when the
+// event is no tool-tip event or the widget has no tool tip.
+bool ShowPlainToolTip(QWidget *widget, QEvent *event);
 
 // `filter` in the stored form "Beschreibung|*.ext|..."; empty result on cancel.
 QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter,

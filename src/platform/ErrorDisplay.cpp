@@ -29,6 +29,9 @@ void Show(const QString &message)
     }
     QMessageBox box(QMessageBox::Critical, apptitle::Title(), message, QMessageBox::Ok,
                     QApplication::activeWindow());
+    // Messages carry file names, which may look like markup.
+    box.setTextFormat(Qt::PlainText);
+    box.setWindowTitle(apptitle::WindowCaption(apptitle::Title()));
     box.exec();
 }
 

@@ -39,4 +39,18 @@ TEST(ProgramCommandTest, NothingIsQuotedOrInterpreted)
                            QStringLiteral("b|c>d"), QStringLiteral("\\e"), QStringLiteral("f\ng")}));
 }
 
+TEST(ProgramCommandTest, TheFileIsAlwaysExactlyOneFurtherArgument)
+{
+    const QString name = QStringLiteral("/home/u/a -c :!touch${IFS}PWNED b.txt");
+    const auto command = programcommand::WithFile(QStringLiteral("vim  -p"), name);
+    EXPECT_EQ(command.program, QStringLiteral("vim"));
+    EXPECT_EQ(command.arguments, QStringList({QStringLiteral("-p"), name}));
+    for (const QString &odd : {QStringLiteral(" lead.txt"), QStringLiteral("\"q\" 'x'\t;y"), QStringLiteral("-rf"),
+                               QString()}) {
+        EXPECT_EQ(programcommand::WithFile(QStringLiteral("ed"), odd).arguments, QStringList(odd));
+    }
+    // A blank setting names no program; the name never becomes one.
+    EXPECT_TRUE(programcommand::WithFile(QStringLiteral(" \t"), QStringLiteral("/bin/sh")).program.isEmpty());
+}
+
 } // namespace

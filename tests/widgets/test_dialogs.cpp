@@ -1,15 +1,20 @@
 #include "TestSupport.h"
 #include "dialogs/FiltForm.h"
 #include "dialogs/OthEdit.h"
+#include "platform/AppTitle.h"
+#include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
 
 #include <QFileDialog>
 #include <QFontInfo>
 #include <QHeaderView>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPointer>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
+#include <QWindow>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -278,4 +283,24 @@ TEST_F(OtherEditorTest, OkTakesTheTextAsTypedAndCancelKeepsTheCommand)
         d->OKBtn->click();
     }));
     EXPECT_EQ(command, QStringLiteral(" kate --new "));
+}
+
+TEST(MessageBoxTest, NamesAndValuesAreShownAsPlainText)
+{
+    const QString name = QStringLiteral("<h1><font color=red>Datei gespeichert</font></h1>"
+                                        "<a href=https:example.org>Hier klicken</a>[*].txt");
+    QStringList seen;
+    TExpectModal<QMessageBox> answer([&](QMessageBox *box) {
+        seen << QStringLiteral("%1|%2|%3")
+                    .arg(box->textFormat() == Qt::PlainText ? "plain" : "markup", box->windowHandle()->title(),
+                         box->text());
+        box->done(0);
+    });
+    dialogs::ShowMessage(nullptr, name, QStringLiteral("Datei ") + name, dialogs::TKind::Error);
+    dialogs::AskYesNoCancel(nullptr, name, name, dialogs::TKind::Warning);
+    apptitle::SetTitle(name + QStringLiteral(" : Quillon 32"));
+    errordisplay::Show(name);
+    apptitle::SetTitle(QStringLiteral("Quillon 32"));
+    EXPECT_EQ(seen, QStringList({"plain|" + name + "|Datei " + name, "plain|" + name + "|" + name,
+                                 "plain|" + name + " : Quillon 32|" + name}));
 }

@@ -10,6 +10,8 @@
 
 #include <QFileInfo>
 #include <QLocale>
+#include <QStatusTipEvent>
+#include <QWindow>
 
 #include <QAction>
 #include <QLabel>
@@ -279,14 +281,84 @@ TEST_F(MainFormTest, TheOtherEditorGetsTheSavedFileAsArguments)
     form->Item("ExportItem")->trigger();
     EXPECT_EQ(ReadBytes(path), QByteArray("neu alt"));
     EXPECT_EQ(form->Editor()->FileCount(), 0);
-    // Split at blanks, started without a shell: the name's ";" does nothing.
-    EXPECT_EQ(started, QStringList{"/usr/bin/mein-editor|--neu|" + dir.filePath("a;rm") + "|-rf|x.txt"});
+    // The setting is split at blanks, the file's name is one argument, and
+    // nothing goes through a shell.
+    EXPECT_EQ(started, QStringList{"/usr/bin/mein-editor|--neu|" + path});
 
     form->Editor()->NewFileClick(nullptr);
     Memo()->SetSelText("ungesichert");
     form->Item("ExportItem")->trigger(); // save-as cancelled: the tab stays
     EXPECT_EQ(started.size(), 1);
     EXPECT_EQ(form->Editor()->FileCount(), 1);
+}
+
+TEST_F(MainFormTest, CtrlInsertAndShiftInsertNeverSwitchTheInsertMode)
+{
+    MakeFile("t.txt", "abc");
+    ASSERT_TRUE(form->FormShow({"t.txt"}, dir.path()));
+    // The modifier is often let go before the Insert key: the release then
+    // comes without it.
+    for (const Qt::KeyboardModifier held : {Qt::ControlModifier, Qt::ShiftModifier}) {
+        QTest::keyPress(Memo(), Qt::Key_Insert, held);
+        QTest::keyRelease(Memo(), Qt::Key_Insert, Qt::NoModifier);
+        EXPECT_TRUE(form->InsertMode()) << held;
+    }
+    // Shift+Insert is the menu's paste: the text control never sees it go down.
+    QTest::keyRelease(Memo(), Qt::Key_Insert, Qt::NoModifier);
+    EXPECT_TRUE(form->InsertMode());
+    QTest::keyPress(Memo(), Qt::Key_Insert, Qt::AltModifier);
+    QTest::keyRelease(Memo(), Qt::Key_Insert, Qt::NoModifier);
+    EXPECT_FALSE(form->InsertMode());
+    EXPECT_EQ(form->StatusLabel("InsertLabel")->text(), QStringLiteral("Over"));
+}
+
+TEST_F(MainFormTest, NamesInTheWindowAreShownAsTheyAre)
+{
+    const QString name = QStringLiteral("<h1>Datei gespeichert<h1><a href=x>[*]klick<a>&.txt");
+    MakeFile(name, "x");
+    ASSERT_TRUE(form->FormShow({name}, dir.path()));
+    form->winId();
+    EXPECT_TRUE(form->windowHandle()->title().contains(name + QStringLiteral(" : ")))
+        << form->windowHandle()->title().toStdString();
+    QStatusTipEvent tip(dir.filePath(name));
+    QCoreApplication::sendEvent(form, &tip);
+    QLabel *hint = form->StatusLabel("HintLabel");
+    EXPECT_EQ(hint->text(), dir.filePath(name));
+    EXPECT_EQ(hint->textFormat(), Qt::PlainText);
+
+    TOtherEditorForm::AnswerHook = [](QString &command) {
+        command = QStringLiteral("/opt/a&b/<b>ed</b>");
+        return true;
+    };
+    form->Item("AndererEditor1")->trigger();
+    TOtherEditorForm::AnswerHook = nullptr;
+    EXPECT_EQ(form->Item("ExportItem")->text(), QStringLiteral("&Übergeben an /opt/a&&b/<b>ed</b>"));
+}
+
+TEST_F(MainFormTest, StatusNumbersNeverRunTogether)
+{
+    // Line 1000001, column 2000001, 3000000 bytes: seven digits each.
+    MakeFile("gross.txt", QByteArray(1000000, '\n') + QByteArray(2000000, 'b'));
+    ASSERT_TRUE(form->FormShow({"gross.txt"}, dir.path()));
+    Memo()->SetSelStart(Memo()->TextLength());
+    Key(Memo(), Qt::Key_End);
+    QLabel *labels[] = {form->StatusLabel("RowLabel"), form->StatusLabel("ColLabel"),
+                        form->StatusLabel("SizeLabel")};
+    EXPECT_EQ(labels[0]->text(), QStringLiteral("1000001"));
+    EXPECT_EQ(labels[1]->text(), QStringLiteral("2000001"));
+    EXPECT_EQ(labels[2]->text(), QStringLiteral("3000000"));
+    const QFontMetrics metrics = labels[0]->fontMetrics();
+    const int digit = metrics.horizontalAdvance(QLatin1Char('0'));
+    int previousEnd = 0;
+    for (QLabel *label : labels) {
+        const int width = metrics.horizontalAdvance(label->text());
+        EXPECT_GE(label->width(), width) << label->objectName().toStdString();
+        // Right-aligned: the text begins this far from the label's left edge.
+        const int textStart = label->geometry().right() + 1 - width;
+        EXPECT_GE(textStart - previousEnd, digit) << label->objectName().toStdString();
+        previousEnd = label->geometry().right() + 1;
+    }
+    EXPECT_GE(form->StatusLabel("HintLabel")->x() - previousEnd, digit);
 }
 
 TEST_F(MainFormTest, TheFilterDialogChangesTheEditorsFilterOnlyOnOk)

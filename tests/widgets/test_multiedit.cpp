@@ -6,10 +6,14 @@
 
 #include <QDir>
 #include <QFileInfo>
+#include <QHelpEvent>
+#include <QKeySequence>
 #include <QLocalServer>
 #include <QMenu>
 #include <QMimeData>
+#include <QTextDocument>
 #include <QToolButton>
+#include <QToolTip>
 #include <QUrl>
 #include <gtest/gtest.h>
 
@@ -304,6 +308,44 @@ TEST_F(MultiEditorTest, ClosingAskesOnlyForChangedFiles)
     EXPECT_EQ(editor.FileCount(), 0);
 }
 
+TEST_F(MultiEditorTest, AnAnswerActsOnTheFileItWasAskedFor)
+{
+    const QString a = MakeFile(QStringLiteral("A.txt"), "a");
+    const QString b = MakeFile(QStringLiteral("B.txt"), "b");
+    // A file handed over while the question is open comes to the front.
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.OpenFile(b);
+        return answers.takeFirst();
+    };
+    editor.OpenFile(a);
+    editor.CurrentControl()->SetSelText("neu ");
+    answers = {TAnswer::No};
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.TabNames(), QStringList{"B.txt"});
+    EXPECT_EQ(ReadBytes(a), QByteArray("a"));
+
+    editor.CurrentControl()->SetSelText("neu ");
+    answers = {TAnswer::Yes};
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(ReadBytes(b), QByteArray("neu b"));
+    EXPECT_EQ(editor.TabNames(), QStringList{"B.txt"}) << "the second B.txt stays, unsaved and unchanged";
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("b"));
+    editor.CloseFileClick(nullptr);
+
+    // An emptied new file is asked about; the file arriving gets its own tab.
+    Click(btNewFile);
+    editor.CurrentControl()->SetSelText("x");
+    editor.CurrentControl()->Select(0, 1);
+    editor.CurrentControl()->SetSelText("");
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.OpenFile(a);
+        return TAnswer::No;
+    };
+    editor.CloseFileClick(nullptr);
+    EXPECT_EQ(editor.TabNames(), QStringList{"A.txt"});
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("a"));
+}
+
 TEST_F(MultiEditorTest, ACancelledSaveAsNeverClosesUnsavedText)
 {
     editor.NewFileClick(nullptr);
@@ -558,4 +600,24 @@ TEST_F(MultiEditorTest, OpenAndSaveWithoutEditsGivesTheSameBytes)
     }
     EXPECT_EQ(editor.FileCount(), corpus.size());
     EXPECT_TRUE(errors.isEmpty());
+}
+
+TEST_F(MultiEditorTest, TheTabRowShowsTheNameAsItIs)
+{
+    const QString path = MakeFile(QStringLiteral("<h1>Datei gespeichert<h1><a href=x>klick<a>&b.txt"), "x");
+    editor.OpenFile(path);
+    EXPECT_EQ(editor.TabNames(), QStringList(QFileInfo(path).fileName()));
+    EXPECT_TRUE(QKeySequence::mnemonic(editor.TabRow()->tabText(0)).isEmpty()) << "an \"&\" is no access key";
+    editor.show();
+    QHelpEvent help(QEvent::ToolTip, QPoint(2, 2), editor.TabRow()->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(editor.TabRow(), &help);
+    ASSERT_TRUE(QToolTip::isVisible());
+    // What the tool tip shows, as Qt renders it.
+    QTextDocument shown;
+    if (Qt::mightBeRichText(QToolTip::text()))
+        shown.setHtml(QToolTip::text());
+    else
+        shown.setPlainText(QToolTip::text());
+    EXPECT_EQ(shown.toPlainText(), path);
+    QToolTip::hideText();
 }

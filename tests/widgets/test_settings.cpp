@@ -1,11 +1,14 @@
 #include "TestSupport.h"
 #include "app/EditMain.h"
+#include "app/core/IniFile.h"
 #include "app/JustOne.h"
 #include "editor/MultEdit.h"
 #include "platform/Dialogs.h"
 
 #include <QAction>
 #include <QFileInfo>
+#include <QGuiApplication>
+#include <QScreen>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -72,11 +75,64 @@ TEST_F(SettingsTest, OnlyAMarginSection)
 
 TEST_F(SettingsTest, WindowValuesAreAppliedOnlyWhenPlausible)
 {
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    ASSERT_GE(screen.width(), 600);
+    ASSERT_GE(screen.height(), 450);
     auto form = Read("[window]\nleft=-2147483647\nTop=-5\nWidth=0\nHeight=400\n");
-    EXPECT_EQ(form->x(), 354);
-    EXPECT_EQ(form->y(), -5);
+    EXPECT_EQ(form->x(), std::min(354, screen.left() + screen.width() - 558)) << "the built-in place, on the screen";
+    EXPECT_EQ(form->y(), screen.top()) << "pulled onto the screen";
     EXPECT_EQ(form->width(), 558);
     EXPECT_EQ(form->height(), 400);
+    Discard(*form);
+
+    auto fits = Read("[Window]\nLeft=10\nTop=20\nWidth=300\nHeight=200\n");
+    EXPECT_EQ(fits->geometry(), QRect(10, 20, 300, 200)) << "values that fit are kept";
+    Discard(*fits);
+}
+
+TEST_F(SettingsTest, TheWindowIsKeptOnTheScreenAndWrittenBackSo)
+{
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    auto huge = Read("[Window]\nLeft=100000\nTop=100000\nWidth=100000\nHeight=100000\n");
+    EXPECT_EQ(huge->geometry(), screen);
+    Discard(*huge);
+    auto extreme = Read("[Window]\nLeft=2147483647\nTop=-2147483646\nWidth=2147483647\nHeight=2147483647\n");
+    EXPECT_EQ(extreme->geometry(), screen);
+    Discard(*extreme);
+
+    auto away = Read("[Window]\nLeft=-5000\nTop=-5000\nWidth=400\nHeight=300\n");
+    EXPECT_EQ(away->geometry(), QRect(screen.topLeft(), QSize(400, 300)));
+    away->WriteSettings(ini);
+    Discard(*away);
+    TIniFile written(ini);
+    written.Load();
+    EXPECT_EQ(written.ReadInteger(QStringLiteral("Window"), QStringLiteral("Left")), screen.left());
+    EXPECT_EQ(written.ReadInteger(QStringLiteral("Window"), QStringLiteral("Top")), screen.top());
+}
+
+TEST_F(SettingsTest, FontSizesOutOfRangeFallBackAndAreWrittenBackSane)
+{
+    const int defaultPoints = TMainForm().Editor()->EditorFont().pointSize();
+    for (const char *values : {"Height=100000\n", "Size=2147483647\n", "Size=5000\n", "Height=-2147483648\n",
+                               "Height=-2147483648\nSize=-2147483648\n", "Height=1\nSize=1\n"}) {
+        auto form = Read(QByteArray("[Font]\n") + values);
+        const QFont font = form->Editor()->EditorFont();
+        EXPECT_EQ(font.pointSize(), defaultPoints) << values;
+        EXPECT_EQ(font.pixelSize(), -1) << values;
+        form->WriteSettings(ini);
+        Discard(*form);
+
+        TIniFile written(ini);
+        written.Load();
+        const qint32 height = written.ReadInteger(QStringLiteral("Font"), QStringLiteral("Height"), 0);
+        const qint32 size = written.ReadInteger(QStringLiteral("Font"), QStringLiteral("Size"), 0);
+        EXPECT_EQ(size, defaultPoints) << values;
+        EXPECT_LT(height, -4) << values;
+        EXPECT_GT(height, -40) << values;
+    }
+    // A sane pixel height alone is taken as it is.
+    auto form = Read("[Font]\nHeight=-20\n");
+    EXPECT_EQ(form->Editor()->EditorFont().pixelSize(), 20);
     Discard(*form);
 }
 

@@ -261,6 +261,30 @@ TEST_F(XMemoTest, CaretLineAndColumn)
     EXPECT_EQ(CaretColumn(&memo), 2);
 }
 
+TEST_F(XMemoTest, NoCaretLandsInsideALineBreak)
+{
+    memo.SetText("Zeile eins ist lang\r\nabcde\r\ndritte Zeile lang\r\nxyz");
+    const qint64 line2 = memo.LineIndex(1), line3 = memo.LineIndex(2);
+    memo.SetSelStart(line3 + 11);
+    GoToLine(&memo, 2);
+    EXPECT_EQ(memo.SelStart(), line2 + 5) << "behind the line's text";
+    EXPECT_EQ(CaretColumn(&memo), 6);
+    memo.SetSelText("#");
+    EXPECT_EQ(memo.TextRange(line2, line2 + 8), QByteArray("abcde#\r\n"));
+
+    // Any placement: a caret goes before the pair, a selection takes it whole.
+    const qint64 lf = memo.LineIndex(2) - 1;
+    memo.SetSelStart(lf);
+    EXPECT_EQ(memo.SelStart(), lf - 1);
+    EXPECT_EQ(memo.SelLength(), 0);
+    memo.Select(lf, 3);
+    EXPECT_EQ(memo.SelText(), QByteArray("\r\ndr"));
+    memo.Select(lf - 3, 3);
+    EXPECT_EQ(memo.SelText(), QByteArray("e#\r\n"));
+    memo.Select(lf - 2, 1);
+    EXPECT_EQ(memo.SelText(), QByteArray("#")) << "selections beside a break stay as they are";
+}
+
 TEST_F(XMemoTest, UndoGoesBackOneStepPerCall)
 {
     memo.SetText("");

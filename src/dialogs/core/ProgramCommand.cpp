@@ -33,4 +33,11 @@ TCommand Split(const QString &commandLine)
     return command;
 }
 
+TCommand WithFile(const QString &commandLine, const QString &fileName)
+{
+    TCommand command = Split(commandLine);
+    command.arguments << fileName;
+    return command;
+}
+
 } // namespace programcommand

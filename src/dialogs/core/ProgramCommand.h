@@ -17,4 +17,10 @@ struct TCommand
 // with a blank becomes two words. Empty program for a blank line.
 TCommand Split(const QString &commandLine);
 
+// The command that opens `fileName` with the program of `commandLine`: the
+// setting is split as above, the file's name is always exactly one further
+// argument, whatever blanks, quotes or dashes it holds. Empty program for a
+// blank setting.
+TCommand WithFile(const QString &commandLine, const QString &fileName);
+
 } // namespace programcommand
