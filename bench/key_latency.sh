@@ -54,11 +54,21 @@ typing=(a b BackSpace Return BackSpace Right Left Down Up End Home Next Prior sh
 keys "start (first key)" x
 keys start "${typing[@]}"
 # The middle: "Gehe zu Zeile" from the menu.
-xdotool key alt+s z
-sleep 1
+xdotool key alt+s
+sleep 0.5
+xdotool key z
+dialog=
+for _ in $(seq 1 50); do
+  dialog=$(xdotool search --onlyvisible --name '^Neue Zeilennummer$' 2>/dev/null | head -n 1) && [ -n "$dialog" ] && break
+  sleep 0.1
+done
+[ -n "$dialog" ] || { echo "no line dialog" >&2; exit 1; }
+xdotool windowfocus --sync "$dialog" 2>/dev/null || true
+xdotool key ctrl+a
 xdotool type "$((lines / 2))"
 xdotool key Return
 sleep 1
+xdotool windowfocus --sync "$win" 2>/dev/null || true
 keys "middle (first key)" x
 keys middle "${typing[@]}"
 keys "end (ctrl+End)" ctrl+End

@@ -15,6 +15,7 @@
 #include <QMouseEvent>
 #include <QFont>
 #include <QString>
+#include <QTimer>
 #include <map>
 #include <memory>
 #include <vector>
@@ -191,6 +192,7 @@ private:
     // is touched: it cannot recover from running out half-way.
     void EnsureEditRoom(qint64 removed, qint64 inserted);
     void ApplyRecord(int token, bool forward);
+    void MoveGapStep();
     void RunPendingRecords();
     void NoteChange();
     void OnModified(int type, int token);
@@ -228,6 +230,9 @@ private:
     std::vector<std::pair<int, bool>> m_pendingRecords;
     bool m_ignoreRecords = false;
     qint64 m_capacity = 0;
+    // Brings the text buffer's gap to the caret while nothing else happens.
+    QTimer m_gapTimer;
+    bool m_movingGap = false;
     qint64 m_keyTimer = -1;
 };
 
