@@ -971,11 +971,16 @@ void TXMemo::MoveGapStep()
         // the undo history off. A selection end right behind the byte would
         // stay in front of it, so the byte is taken before any such end.
         qint64 at = std::min(caret, gap + kGapStep) - 2;
-        if (anchor == at + 1)
+        const auto byteAt = [this](qint64 position) {
+            return char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(position)));
+        };
+        // Not a line end either: taking it out would join two lines for a
+        // moment, which makes the control redraw everything.
+        for (int i = 0; i < 8 && at > gap && (byteAt(at) == '\r' || byteAt(at) == '\n' || anchor == at + 1); ++i)
             --at;
-        if (at < gap)
+        if (at < gap || anchor == at + 1)
             return;
-        const char byte = char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(at)));
+        const char byte = byteAt(at);
         m_movingGap = true;
         SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
         SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(at), static_cast<long>(at + 1));
