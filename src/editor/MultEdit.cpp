@@ -267,21 +267,50 @@ void TMultiEditor::SearchNext()
     const bool replaceAll = HasFindOption(FindOptions, frReplaceAll);
     const bool replacing = replaceAll || HasFindOption(FindOptions, frReplace);
 
-    if (replaceAll)
+    const bool selectionMatches =
+        replacing && cp1252::ToQString(control->SelText()).compare(FindText, Qt::CaseInsensitive) == 0;
+    if (replaceAll && searchable && !pattern.isEmpty() && HasFindOption(FindOptions, frDown)
+        && (!selectionMatches || control->SelLength() == pattern.size())) {
+        // Downwards every replacement, the selection's included, is an
+        // occurrence in the text as it is now: found in one pass, then
+        // replaced as one step that undo keeps in a few bytes each.
+        const qint64 start = control->SelStart();
+        std::vector<qint64> positions = ReplaceAllMatches(control->CharacterPointer(), control->TextLength(),
+                                                          start, control->SelLength(), pattern, FindOptions);
+        if (selectionMatches)
+            positions.insert(positions.begin(), start);
+        control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
+        return;
+    }
+    if (!replaceAll) {
+        if (selectionMatches)
+            control->SetSelText(replacement);
+    } else {
+        // Upwards a search may run into what was just inserted: the
+        // replacements are worked out on the text in one pass and applied
+        // at once, one undo step however many there are.
         control->BeginUndoAction();
-    if (replacing && cp1252::ToQString(control->SelText()).compare(FindText, Qt::CaseInsensitive) == 0)
-        control->SetSelText(replacement);
-    if (replaceAll) {
-        // All further replacements are worked out on the text in one pass
-        // and applied at once: one undo step, however many there are.
-        if (searchable && !pattern.isEmpty()) {
-            const TReplaceAllResult all = ReplaceAll(control->CharacterPointer(), control->TextLength(),
-                                                     control->SelStart(), control->SelLength(), pattern,
-                                                     replacement, FindOptions);
-            if (all.count > 0) {
-                control->ReplaceRange(all.from, all.to, all.replacement);
-                control->Select(all.selStart, all.selLength);
+        bool changed = false;
+        try {
+            if (selectionMatches) {
+                control->SetSelText(replacement);
+                changed = true;
             }
+            if (searchable && !pattern.isEmpty()) {
+                const TReplaceAllResult all = ReplaceAll(control->CharacterPointer(), control->TextLength(),
+                                                         control->SelStart(), control->SelLength(), pattern,
+                                                         replacement, FindOptions);
+                if (all.count > 0) {
+                    control->ReplaceRange(all.from, all.to, all.replacement);
+                    control->Select(all.selStart, all.selLength);
+                }
+            }
+        } catch (...) {
+            // All or nothing: the text goes back to where it was.
+            control->EndUndoAction();
+            if (changed)
+                control->Undo();
+            throw;
         }
         control->EndUndoAction();
         return;

@@ -6,15 +6,20 @@
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
 #include "platform/DisplayFont.h"
+#include "platform/ErrorDisplay.h"
 #include "platform/core/Cp1252.h"
 
 #include <QApplication>
 #include <QBuffer>
 #include <QClipboard>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <new>
 #include <unistd.h>
 #include <vector>
@@ -35,6 +40,45 @@ constexpr qint64 kMaxWrappedBytes = 2 << 20;
 // kShownPiece bytes instead.
 constexpr qint64 kLongestLaidOutLine = 256 << 10;
 constexpr qint64 kShownPiece = 200;
+
+// Typing where the text buffer's gap is not moves the bytes between: 100 MB
+// take 20 to 40 ms here. So the gap follows the caret in steps of this size
+// (a few ms each) whenever the program is idle, and the next key finds it
+// there.
+constexpr qint64 kGapStep = 8 << 20;
+constexpr qint64 kGapNear = 64 << 10;
+
+// Whether `bytes` can be had now: the text control's own allocations are
+// not undone when they fail, so they are tried here first.
+void ProbeMemory(qint64 bytes)
+{
+    if (bytes <= 0)
+        return;
+    void *p = std::malloc(static_cast<std::size_t>(bytes));
+    if (!p)
+        throw std::bad_alloc();
+    std::free(p);
+}
+
+// With QUILLON_KEY_TIMING naming a file, every key a text control gets is
+// logged there with the milliseconds until it was handled and until the
+// control was painted after it: how a user on a large file waits.
+std::FILE *KeyTimingLog()
+{
+    static std::FILE *log = [] {
+        const QByteArray path = qgetenv("QUILLON_KEY_TIMING");
+        return path.isEmpty() ? nullptr : std::fopen(path.constData(), "a");
+    }();
+    return log;
+}
+
+QElapsedTimer &KeyClock()
+{
+    static QElapsedTimer clock;
+    if (!clock.isValid())
+        clock.start();
+    return clock;
+}
 
 bool HasLocalFiles(const QMimeData *mime)
 {
@@ -66,11 +110,14 @@ TXMemo::TXMemo(QWidget *owner) : QsciScintillaBase(owner)
     ConfigureView();
     ConfigureDocument();
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int position, int type, const char *, int, int, int, int, int, int, int) {
-                OnModified(position, type);
+            [this](int, int type, const char *, int, int, int, int, int, int token, int) {
+                OnModified(type, token);
             });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &TXMemo::OnUpdateUi);
     connect(this, &QsciScintillaBase::SCN_MODIFYATTEMPTRO, this, &TXMemo::RefuseChange);
+    m_gapTimer.setSingleShot(true);
+    m_gapTimer.setInterval(0);
+    connect(&m_gapTimer, &QTimer::timeout, this, &TXMemo::MoveGapStep);
 }
 
 TXMemo::~TXMemo()
@@ -86,7 +133,8 @@ void TXMemo::ConfigureView()
     // Insert and delete notifications would make QScintilla count the
     // characters from the start of the text on every key (seconds at the
     // end of 100 MB); the "before" ones are cheap and tell us the same.
-    SendScintilla(SCI_SETMODEVENTMASK, static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE));
+    SendScintilla(SCI_SETMODEVENTMASK,
+                  static_cast<unsigned long>(SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE | SC_MOD_CONTAINER));
     SendScintilla(SCI_SETPASTECONVERTENDINGS, 0UL);
     SendScintilla(SCI_SETSCROLLWIDTH, 1UL);
     SendScintilla(SCI_SETSCROLLWIDTHTRACKING, 1UL);
@@ -124,6 +172,8 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     bool swapped = false;
     DropLoadedDocument();
     m_refusalShown = false;
+    m_records.clear();
+    m_pendingRecords.clear();
     try {
         // A fresh document per load: no undo history and no styles to keep.
         // Its buffer is allocated once, with room for typing: growing it later
@@ -136,6 +186,7 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
         SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
         swapped = true;
+        m_capacity = room;
         ConfigureDocument();
         SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
 
@@ -166,6 +217,9 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
     SendScintilla(SCI_EMPTYUNDOBUFFER);
     SendScintilla(SCI_SETSAVEPOINT);
+    // The caret starts at the beginning: so does the gap, for the first key.
+    if (const qint64 length = SendScintilla(SCI_GETLENGTH); length > 0)
+        SendScintilla(SCI_GETRANGEPOINTER, 0UL, static_cast<long>(length + 1));
     m_forcedModified = wasModified;
     SetEol(counter.Dominant());
     ApplyWrap();
@@ -361,6 +415,7 @@ void TXMemo::SetSelText(const QByteArray &bytes)
     }
     // SCI_REPLACESEL stops at a NUL byte; replace by target instead.
     const qint64 start = SelStart();
+    EnsureEditRoom(SelLength(), bytes.size());
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(start), static_cast<long>(start + SelLength()));
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
     const qint64 caret = start + bytes.size();
@@ -420,13 +475,117 @@ void TXMemo::ReplaceRange(qint64 from, qint64 to, const QByteArray &bytes)
         RefuseChange();
         return;
     }
+    EnsureEditRoom(to - from, bytes.size());
     SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
     SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(bytes.size()), bytes.constData());
+}
+
+void TXMemo::EnsureEditRoom(qint64 removed, qint64 inserted)
+{
+    // The undo history keeps a copy of what goes and what comes.
+    ProbeMemory(removed + inserted);
+    const qint64 needed = TextLength() + inserted;
+    if (needed <= m_capacity)
+        return;
+    // Growing the buffer ourselves, with room to spare, so the control
+    // never has to grow it in the middle of an edit.
+    const qint64 capacity = needed + needed / 16 + 65536;
+    ProbeMemory(capacity);
+    SendScintilla(SCI_ALLOCATE, static_cast<unsigned long>(capacity));
+    m_capacity = capacity;
+}
+
+void TXMemo::ReplaceOccurrences(std::vector<qint64> positions, qint64 m, const QByteArray &replacement)
+{
+    if (m_shown) {
+        RefuseChange();
+        return;
+    }
+    if (positions.empty())
+        return;
+    // Everything that needs memory comes before the first change.
+    QByteArray originals(qsizetype(positions.size()) * m, Qt::Uninitialized);
+    const char *text = CharacterPointer();
+    for (std::size_t i = 0; i < positions.size(); ++i)
+        std::memcpy(originals.data() + qsizetype(i) * m, text + positions[i], std::size_t(m));
+    auto record = std::make_shared<const TReplaceRecord>(std::move(positions), std::move(originals), m, replacement);
+    const int token = ++m_lastRecord;
+    m_records.emplace(token, record);
+    try {
+        EnsureEditRoom(0, std::max<qint64>(record->Growth(), 0));
+        // The history holds only a token: undo and redo come back to us.
+        SendScintilla(SCI_ADDUNDOACTION, static_cast<unsigned long>(token), 0L);
+    } catch (...) {
+        m_records.erase(token);
+        throw;
+    }
+    ApplyRecord(token, true);
+    SendScintilla(SCI_SETSEL, static_cast<unsigned long>(record->EndAfter()), static_cast<long>(record->EndAfter()));
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+void TXMemo::ApplyRecord(int token, bool forward)
+{
+    const auto found = m_records.find(token);
+    if (found == m_records.end())
+        return;
+    const TReplaceRecord &record = *found->second;
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    try {
+        record.Apply(
+            forward,
+            [this](qint64 from, qint64 length) {
+                return static_cast<const char *>(reinterpret_cast<void *>(SendScintilla(
+                    SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(length))));
+            },
+            [this](qint64 from, qint64 to, const char *bytes, qint64 length) {
+                SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
+                SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(length), bytes);
+            });
+    } catch (...) {
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+        throw;
+    }
+    SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+}
+
+void TXMemo::RunPendingRecords()
+{
+    while (!m_pendingRecords.empty()) {
+        const auto [token, forward] = m_pendingRecords.front();
+        m_pendingRecords.erase(m_pendingRecords.begin());
+        const auto found = m_records.find(token);
+        if (found == m_records.end())
+            continue;
+        const std::shared_ptr<const TReplaceRecord> record = found->second;
+        try {
+            EnsureEditRoom(0, std::max<qint64>(forward ? record->Growth() : -record->Growth(), 0));
+        } catch (const std::bad_alloc &) {
+            // The history has moved past the step already: move it back
+            // without touching the text, which stays as it is.
+            m_pendingRecords.clear();
+            m_ignoreRecords = true;
+            SendScintilla(forward ? SCI_UNDO : SCI_REDO);
+            m_ignoreRecords = false;
+            throw;
+        }
+        ApplyRecord(token, forward);
+        const qint64 caret = forward ? record->EndAfter() : record->First();
+        SendScintilla(SCI_SETSEL, static_cast<unsigned long>(caret), static_cast<long>(caret));
+        SendScintilla(SCI_SCROLLCARET);
+    }
 }
 
 void TXMemo::Undo()
 {
     SendScintilla(SCI_UNDO);
+    RunPendingRecords();
+}
+
+void TXMemo::Redo()
+{
+    SendScintilla(SCI_REDO);
+    RunPendingRecords();
 }
 
 void TXMemo::CutToClipboard()
@@ -547,12 +706,39 @@ void TXMemo::TypeBytes(const QByteArray &bytes)
     }
     // Appending at the caret lets Scintilla merge a run of typing into one
     // undo step, as typing in any editor does.
+    EnsureEditRoom(0, bytes.size());
     SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.constData());
     SendScintilla(SCI_CHOOSECARETX);
     SendScintilla(SCI_SCROLLCARET);
 }
 
 void TXMemo::keyPressEvent(QKeyEvent *event)
+{
+    if (KeyTimingLog())
+        m_keyTimer = KeyClock().nsecsElapsed();
+    // A key is a command like any other: what goes wrong is reported, the
+    // program and its texts stay.
+    errordisplay::RunGuarded([&] {
+        HandleKey(event);
+        RunPendingRecords();
+    });
+    if (std::FILE *log = KeyTimingLog()) {
+        std::fprintf(log, "key %d handled %.2f ms\n", event->key(), (KeyClock().nsecsElapsed() - m_keyTimer) / 1e6);
+        std::fflush(log);
+    }
+}
+
+void TXMemo::paintEvent(QPaintEvent *event)
+{
+    QsciScintillaBase::paintEvent(event);
+    if (m_keyTimer >= 0 && KeyTimingLog()) {
+        std::fprintf(KeyTimingLog(), "painted %.2f ms\n", (KeyClock().nsecsElapsed() - m_keyTimer) / 1e6);
+        std::fflush(KeyTimingLog());
+        m_keyTimer = -1;
+    }
+}
+
+void TXMemo::HandleKey(QKeyEvent *event)
 {
     m_nativeScanCode = event->nativeScanCode();
     int key = event->key();
@@ -653,7 +839,7 @@ void TXMemo::inputMethodEvent(QInputMethodEvent *event)
             if (c)
                 kept.append(c);
         }
-        TypeBytes(kept);
+        errordisplay::RunGuarded([&] { TypeBytes(kept); });
     } else {
         QApplication::beep();
     }
@@ -663,7 +849,8 @@ void TXMemo::inputMethodEvent(QInputMethodEvent *event)
 void TXMemo::mousePressEvent(QMouseEvent *event)
 {
     emit MouseDown(this, event);
-    QsciScintillaBase::mousePressEvent(event);
+    // The middle button pastes.
+    errordisplay::RunGuarded([&] { QsciScintillaBase::mousePressEvent(event); });
 }
 
 void TXMemo::mouseMoveEvent(QMouseEvent *event)
@@ -731,7 +918,7 @@ void TXMemo::dropEvent(QDropEvent *event)
         return;
     }
     emit DragDrop(this, event);
-    QsciScintillaBase::dropEvent(event);
+    errordisplay::RunGuarded([&] { QsciScintillaBase::dropEvent(event); });
 }
 
 bool TXMemo::canInsertFromMimeData(const QMimeData *source) const
@@ -774,14 +961,57 @@ void TXMemo::NoteChange()
         Qt::QueuedConnection);
 }
 
-void TXMemo::OnModified(int, int type)
+void TXMemo::OnModified(int type, int token)
 {
-    if (type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE))
+    if ((type & (SC_MOD_BEFOREINSERT | SC_MOD_BEFOREDELETE)) && !m_movingGap)
         NoteChange();
+    // A replace-all reached by undo or redo.
+    if ((type & SC_MOD_CONTAINER) && !m_ignoreRecords)
+        m_pendingRecords.emplace_back(token, (type & SC_PERFORMED_REDO) != 0);
+}
+
+void TXMemo::MoveGapStep()
+{
+    if (m_shown || SendScintilla(SCI_GETREADONLY) || !m_pendingRecords.empty())
+        return;
+    const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
+    const qint64 anchor = SendScintilla(SCI_GETANCHOR);
+    const qint64 gap = SendScintilla(SCI_GETGAPPOSITION);
+    if (std::abs(caret - gap) <= kGapNear)
+        return;
+    if (caret < gap) {
+        // A range across the gap moves it to the range's start, nothing else.
+        const qint64 to = std::max(caret, gap - kGapStep);
+        SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(to), static_cast<long>(gap - to + 1));
+    } else {
+        // Forwards only an edit moves it: one byte put back as it was, with
+        // the undo history off. A selection end right behind the byte would
+        // stay in front of it, so the byte is taken before any such end.
+        qint64 at = std::min(caret, gap + kGapStep) - 2;
+        const auto byteAt = [this](qint64 position) {
+            return char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(position)));
+        };
+        // Not a line end either: taking it out would join two lines for a
+        // moment, which makes the control redraw everything.
+        for (int i = 0; i < 8 && at > gap && (byteAt(at) == '\r' || byteAt(at) == '\n' || anchor == at + 1); ++i)
+            --at;
+        if (at < gap || anchor == at + 1)
+            return;
+        const char byte = byteAt(at);
+        m_movingGap = true;
+        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+        SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(at), static_cast<long>(at + 1));
+        SendScintilla(SCI_REPLACETARGET, 1UL, &byte);
+        SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+        m_movingGap = false;
+    }
+    m_gapTimer.start();
 }
 
 void TXMemo::OnUpdateUi(int updated)
 {
+    if (!m_gapTimer.isActive())
+        m_gapTimer.start();
     if (updated & SC_UPDATE_SELECTION)
         emit SelectionChange(this);
 }

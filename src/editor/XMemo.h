@@ -2,6 +2,7 @@
 // The text control of one open file. The document is the file's bytes
 // (one byte = one Windows-1252 character); positions, lengths and line
 // starts are byte offsets.
+#include "editor/core/ReplaceRecord.h"
 #include "editor/core/ShownText.h"
 #include "editor/core/TextFile.h"
 #include "print/core/LinePrinter.h"
@@ -14,7 +15,10 @@
 #include <QMouseEvent>
 #include <QFont>
 #include <QString>
+#include <QTimer>
+#include <map>
 #include <memory>
+#include <vector>
 
 class QIODevice;
 class QMimeData;
@@ -81,7 +85,13 @@ public:
     // The X key code of the key now pressed (0 where there is none).
     quint32 NativeScanCode() const { return m_nativeScanCode; }
 
+    // Replaces the `m` bytes at each of `positions` (ascending, in the text
+    // as it is) by `replacement` as one undo step, and puts the caret behind
+    // the last one. Out of memory (std::bad_alloc) leaves the text as it was.
+    void ReplaceOccurrences(std::vector<qint64> positions, qint64 m, const QByteArray &replacement);
+
     void Undo();
+    void Redo();
     void CutToClipboard();
     void CopyToClipboard();
     void ClearSelection();
@@ -155,6 +165,7 @@ signals:
 
 protected:
     void keyPressEvent(QKeyEvent *event) override;
+    void paintEvent(QPaintEvent *event) override;
     void keyReleaseEvent(QKeyEvent *event) override;
     void inputMethodEvent(QInputMethodEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
@@ -175,9 +186,16 @@ private:
     void ConfigureDocument();
     void ApplyWrap();
     void ApplyFont();
+    void HandleKey(QKeyEvent *event);
     void TypeBytes(const QByteArray &bytes);
+    // Makes sure the memory an edit needs is there before the text control
+    // is touched: it cannot recover from running out half-way.
+    void EnsureEditRoom(qint64 removed, qint64 inserted);
+    void ApplyRecord(int token, bool forward);
+    void MoveGapStep();
+    void RunPendingRecords();
     void NoteChange();
-    void OnModified(int position, int type);
+    void OnModified(int type, int token);
     void OnUpdateUi(int updated);
     void ShowLongLinesBroken();
     void DropLoadedDocument();
@@ -204,6 +222,18 @@ private:
     bool m_changePending = false;
     bool m_inMouseMove = false;
     mutable bool m_dragStarted = false;
+    // Replace-alls in the undo history, by the token the history holds.
+    std::map<int, std::shared_ptr<const TReplaceRecord>> m_records;
+    int m_lastRecord = 0;
+    // Undone or redone replace-alls, applied once the control's undo or
+    // redo has returned (the text cannot be changed from inside it).
+    std::vector<std::pair<int, bool>> m_pendingRecords;
+    bool m_ignoreRecords = false;
+    qint64 m_capacity = 0;
+    // Brings the text buffer's gap to the caret while nothing else happens.
+    QTimer m_gapTimer;
+    bool m_movingGap = false;
+    qint64 m_keyTimer = -1;
 };
 
 // Utility operations on any text control.

@@ -5,6 +5,8 @@
 
 #include <QApplication>
 #include <QMessageBox>
+#include <exception>
+#include <new>
 
 namespace errordisplay {
 
@@ -42,6 +44,12 @@ void RunGuarded(const std::function<void()> &command)
     } catch (const TEditorError &error) {
         Show(error.Message());
     } catch (const TAbort &) {
+    } catch (const std::bad_alloc &) {
+        // What the command allocated is freed again by now: there is memory
+        // enough for the box, and the texts are as they were.
+        Show(QStringLiteral("Der Befehl kann nicht ausgeführt werden: zu wenig Arbeitsspeicher"));
+    } catch (const std::exception &) {
+        Show(QStringLiteral("Der Befehl ist mit einem Fehler abgebrochen worden."));
     }
 }
 

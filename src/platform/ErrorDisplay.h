@@ -10,7 +10,9 @@ namespace errordisplay {
 // the program goes on.
 void Show(const QString &message);
 
-// Runs a command; a TEditorError it raises is shown, a TAbort ends it quietly.
+// Runs a command; a TEditorError it raises is shown, a TAbort ends it
+// quietly, running out of memory or any other exception ends the command
+// with a message. No exception of a command ends the program.
 void RunGuarded(const std::function<void()> &command);
 
 // Tests replace the message box with a recorder.

@@ -3,12 +3,14 @@
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
+#include "platform/ErrorDisplay.h"
 #include "platform/FindDialog.h"
 
 #include <QCheckBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
+#include <sys/resource.h>
 
 using namespace testsupport;
 
@@ -109,6 +111,89 @@ TEST_F(FindReplaceTest, ReplaceAllIsOneUndoStepAndFindAgainRepeatsIt)
     editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frReplaceAll);
     editor.FindAgainClick(nullptr);
     EXPECT_EQ(memo->Text(), QByteArray("x b c")) << "from the caret on";
+}
+
+TEST_F(FindReplaceTest, ReplaceAllUndoAndRedoAmongOtherEdits)
+{
+    TXMemo *memo = Open("a1 a2 A3 b4 a5");
+    memo->Select(0, 1);
+    Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("Q"));
+    memo->Select(3, 1); // the selected occurrence is replaced as well
+    editor.ReplaceClick(nullptr);
+    Request(editor.ReplaceDialog(), QStringLiteral("a"), QStringLiteral("Alle ersetzen"), QStringLiteral("xy"));
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 xy2 xy3 b4 xy5"));
+    EXPECT_EQ(memo->SelStart(), 16) << "behind the last replacement";
+    Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("!"));
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 xy2 xy3 b4 xy!5"));
+
+    memo->Undo();
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 xy2 xy3 b4 xy5"));
+    memo->Undo();
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 a2 A3 b4 a5")) << "one step, the case of each occurrence kept";
+    EXPECT_TRUE(memo->Modified());
+    memo->Undo();
+    EXPECT_EQ(memo->Text(), QByteArray("a1 a2 A3 b4 a5")) << "a typed-over selection comes back in one step";
+    EXPECT_FALSE(memo->Modified());
+
+    Key(memo, Qt::Key_Y, Qt::ControlModifier); // redo, as the keyboard does it
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 a2 A3 b4 a5"));
+    memo->Redo();
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 xy2 xy3 b4 xy5"));
+    EXPECT_EQ(memo->SelStart(), 16);
+    Key(memo, Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(memo->Text(), QByteArray("Q1 a2 A3 b4 a5"));
+    EXPECT_TRUE(memo->Modified());
+}
+
+TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
+{
+#if defined(__SANITIZE_ADDRESS__)
+    GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
+#else
+    QStringList errors;
+    errordisplay::SetHandler([&](const QString &message) { errors << message; });
+    TXMemo *other = Open("ungesichert");
+    Key(other, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("!"));
+    QByteArray text;
+    for (int i = 0; i < 100000; ++i)
+        text += QByteArray(78, 'o') + "\r\n";
+    TXMemo *memo = Open(text);
+    Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("x"));
+    const QByteArray before = memo->Text();
+    editor.ReplaceClick(nullptr);
+    editor.ReplaceDialog()->SetFindText(QStringLiteral("o"));
+    editor.ReplaceDialog()->SetReplaceText(QStringLiteral("00"));
+
+    // Room for the box and the rest, not for 7.8 million replacements.
+    rlimit old{};
+    getrlimit(RLIMIT_AS, &old);
+    QFile status(QStringLiteral("/proc/self/status"));
+    ASSERT_TRUE(status.open(QIODevice::ReadOnly));
+    qint64 mapped = 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmSize:"))
+            mapped = line.mid(7).trimmed().split(' ').value(0).toLongLong() * 1024;
+    ASSERT_GT(mapped, 0);
+    rlimit tight = old;
+    tight.rlim_cur = rlim_t(mapped + (24 << 20));
+    ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
+    Button(editor.ReplaceDialog(), QStringLiteral("Alle ersetzen"))->click();
+    setrlimit(RLIMIT_AS, &old);
+    errordisplay::SetHandler(nullptr);
+
+    ASSERT_EQ(errors.size(), 1);
+    EXPECT_TRUE(errors.first().contains(QStringLiteral("zu wenig Arbeitsspeicher"))) << errors.first().toStdString();
+    EXPECT_TRUE(memo->Text() == before) << "the text is as before the command";
+    EXPECT_EQ(other->Text(), QByteArray("!ungesichert"));
+    EXPECT_TRUE(other->Modified());
+    // The control goes on working, and its history is the one before.
+    Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("y"));
+    EXPECT_EQ(memo->TextLength(), before.size() + 1);
+    memo->Undo();
+    EXPECT_TRUE(memo->Text() == text);
+    editor.SearchNext();
+    EXPECT_EQ(memo->TextLength(), text.size() + 7800000) << "with memory the same command works";
+#endif
 }
 
 TEST_F(FindReplaceTest, DialogOptionsReachTheSearch)

@@ -312,6 +312,45 @@ TEST_F(XMemoTest, ChangeIsReportedAfterTheEdit)
     EXPECT_EQ(lengths.last(), 3);
 }
 
+TEST_F(XMemoTest, TheBufferFollowsTheCaretAndNothingElseChanges)
+{
+    QByteArray text;
+    while (text.size() < (24 << 20))
+        text += "Zeile mit Text\r\n";
+    memo.SetText(text);
+    memo.resize(400, 300);
+    memo.show();
+    const auto settle = [&] {
+        for (int i = 0; i < 100; ++i)
+            QCoreApplication::processEvents();
+    };
+    settle();
+    int changes = 0;
+    QObject::connect(&memo, &TXMemo::Change, [&](TXMemo *) { ++changes; });
+    const auto gap = [&] { return memo.SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION); };
+    EXPECT_LT(gap(), 64) << "ready for the first key at the start";
+
+    // A selection backwards whose far end lies right behind the caret.
+    const qint64 end = text.size() - 1000;
+    memo.SendScintilla(QsciScintillaBase::SCI_SETSEL, static_cast<unsigned long>(end - 1), static_cast<long>(end));
+    memo.SendScintilla(QsciScintillaBase::SCI_SETANCHOR, static_cast<unsigned long>(end - 1));
+    memo.SendScintilla(QsciScintillaBase::SCI_SETCURRENTPOS, static_cast<unsigned long>(end));
+    settle();
+    EXPECT_GT(gap(), end - (64 << 10)) << "the gap went forwards to the caret";
+    EXPECT_EQ(memo.SendScintilla(QsciScintillaBase::SCI_GETANCHOR), end - 1);
+    EXPECT_EQ(memo.SendScintilla(QsciScintillaBase::SCI_GETCURRENTPOS), end);
+
+    memo.Select(1000, 5);
+    settle();
+    EXPECT_LT(gap(), 1000 + (64 << 10)) << "and back";
+    EXPECT_EQ(memo.SelStart(), 1000);
+    EXPECT_EQ(memo.SelLength(), 5);
+    EXPECT_TRUE(memo.Text() == text);
+    EXPECT_FALSE(memo.Modified());
+    EXPECT_EQ(changes, 0);
+    EXPECT_EQ(memo.SendScintilla(QsciScintillaBase::SCI_CANUNDO), 0);
+}
+
 namespace {
 
 // "Kopf", a line of 1.5 MB (words, blanks, Windows-1252 bytes), "Ende":

@@ -318,15 +318,13 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
     return {q, m};
 }
 
-TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options)
+std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                                      const QByteArray &pattern, TFindOptions options)
 {
-    TReplaceAllResult result;
-    result.selStart = selStart;
-    result.selLength = selLength;
+    std::vector<qint64> matches;
     const qint64 m = pattern.size();
     if (!text || length <= 0 || m == 0 || m > length)
-        return result;
+        return matches;
     ClampSelection(length, selStart, selLength);
     const bool down = HasFindOption(options, frDown);
     const bool wholeWord = HasFindOption(options, frWholeWord);
@@ -334,8 +332,6 @@ TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, q
     const TNeedle needle(pattern, !HasFindOption(options, frMatchCase), down);
     const bool *d = needle.delimiter;
 
-    // Calls onMatch with each replaced match, in the order of replacement.
-    //
     // Downwards the caret goes behind each replacement, and behind the caret
     // the text is still the original: each search is one on the original
     // from the end of the last match.
@@ -347,86 +343,76 @@ TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, q
     // delimiter, and a pattern never ends in one (its bytes are taken out of
     // the delimiters, and no other byte folds onto a delimiter). So the
     // original byte, read only on the first search, is the right one.
-    const auto run = [&](auto onMatch) {
-        if (down) {
-            qint64 caret = selStart + selLength;
-            TForwardScan scan(needle, t, caret, length);
-            while (caret <= length - m) {
-                qint64 q;
-                if (!wholeWord) {
-                    scan.Restart(caret);
-                    q = scan.Next([](qint64) { return true; });
-                } else {
-                    scan.Restart(caret + 1);
-                    q = scan.Next([&](qint64 at) {
-                        return d[t[at - 1]] && !d[t[at]] && (at + m == length || d[t[at + m]]);
-                    });
-                }
-                if (q < 0)
-                    return;
-                onMatch(q);
-                caret = q + m;
-            }
-        } else {
-            qint64 caret = selStart;
-            TBackwardScan scan(needle, t, 0, caret);
-            while (caret - m >= 0) {
+    if (down) {
+        qint64 caret = selStart + selLength;
+        TForwardScan scan(needle, t, caret, length);
+        while (caret <= length - m) {
+            qint64 q;
+            if (!wholeWord) {
                 scan.Restart(caret);
-                qint64 q;
-                if (!wholeWord) {
-                    q = scan.Next([](qint64) { return true; });
-                } else {
-                    q = scan.Next([&](qint64 at) {
-                        return (at == 0 || d[t[at - 1]]) && !d[t[at]] && (at + m == length || d[t[at + m]]);
-                    });
-                }
-                if (q < 0)
-                    return;
-                onMatch(q);
-                caret = q;
+                q = scan.Next([](qint64) { return true; });
+            } else {
+                scan.Restart(caret + 1);
+                q = scan.Next([&](qint64 at) {
+                    return d[t[at - 1]] && !d[t[at]] && (at + m == length || d[t[at + m]]);
+                });
             }
+            if (q < 0)
+                break;
+            matches.push_back(q);
+            caret = q + m;
         }
-    };
+    } else {
+        qint64 caret = selStart;
+        TBackwardScan scan(needle, t, 0, caret);
+        while (caret - m >= 0) {
+            scan.Restart(caret);
+            qint64 q;
+            if (!wholeWord) {
+                q = scan.Next([](qint64) { return true; });
+            } else {
+                q = scan.Next([&](qint64 at) {
+                    return (at == 0 || d[t[at - 1]]) && !d[t[at]] && (at + m == length || d[t[at + m]]);
+                });
+            }
+            if (q < 0)
+                break;
+            matches.push_back(q);
+            caret = q;
+        }
+    }
+    return matches;
+}
 
-    // Counting first and searching again costs less than growing a buffer
-    // of many megabytes step by step.
-    qint64 count = 0, firstMatch = -1, lastMatch = -1;
-    run([&](qint64 q) {
-        if (count++ == 0)
-            firstMatch = q;
-        lastMatch = q;
-    });
-    if (count == 0)
+TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options)
+{
+    TReplaceAllResult result;
+    result.selStart = selStart;
+    result.selLength = selLength;
+    const std::vector<qint64> matches = ReplaceAllMatches(text, length, selStart, selLength, pattern, options);
+    if (matches.empty())
         return result;
-
+    const bool down = HasFindOption(options, frDown);
+    const qint64 m = pattern.size();
+    const qint64 count = qint64(matches.size());
     const qint64 rLength = replacement.size();
     result.count = count;
-    result.from = down ? firstMatch : lastMatch;
-    result.to = (down ? lastMatch : firstMatch) + m;
+    result.from = down ? matches.front() : matches.back();
+    result.to = (down ? matches.back() : matches.front()) + m;
     result.replacement.resize(result.to - result.from + count * (rLength - m));
     char *out = result.replacement.data();
-    if (down) {
-        qint64 written = 0, copied = result.from;
-        run([&](qint64 q) {
-            std::memcpy(out + written, text + copied, size_t(q - copied));
-            written += q - copied;
-            std::memcpy(out + written, replacement.constData(), size_t(rLength));
-            written += rLength;
-            copied = q + m;
-        });
-        result.selStart = result.from + written;
-    } else {
-        // Matches come from the end, so the buffer fills from its end.
-        qint64 written = result.replacement.size(), copied = result.to;
-        run([&](qint64 q) {
-            written -= copied - (q + m);
-            std::memcpy(out + written, text + q + m, size_t(copied - (q + m)));
-            written -= rLength;
-            std::memcpy(out + written, replacement.constData(), size_t(rLength));
-            copied = q;
-        });
-        result.selStart = result.from;
+    qint64 written = 0, copied = result.from;
+    // Text order: the last match found upwards is the first in the text.
+    for (qint64 j = 0; j < count; ++j) {
+        const qint64 q = matches[size_t(down ? j : count - 1 - j)];
+        std::memcpy(out + written, text + copied, size_t(q - copied));
+        written += q - copied;
+        std::memcpy(out + written, replacement.constData(), size_t(rLength));
+        written += rLength;
+        copied = q + m;
     }
+    result.selStart = down ? result.from + written : result.from;
     result.selLength = 0;
     return result;
 }

@@ -4,6 +4,7 @@
 // Windows-1252 case folding and an optional whole-word rule.
 #include <QByteArray>
 #include <QtGlobal>
+#include <vector>
 
 enum TFindOption {
     frDown = 0, frFindNext = 1, frHideMatchCase = 2, frHideWholeWord = 3, frHideUpDown = 4, frMatchCase = 5,
@@ -27,6 +28,12 @@ struct TSearchResult
 // a match ends at or before the selection start. Never wraps around.
 TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qint64 selLength,
                            const QByteArray &pattern, TFindOptions options);
+
+// The occurrences the replace-all loop below replaces, as positions in the
+// text before any replacement, in the order they are replaced (ascending
+// downwards, descending upwards).
+std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                                      const QByteArray &pattern, TFindOptions options);
 
 // Result of replacing every further occurrence, computed on the text without
 // touching it: the bytes [from, to) of the text become `replacement`; the
