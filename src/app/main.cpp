@@ -1,4 +1,5 @@
 #include "app/EditMain.h"
+#include "app/GuardedApplication.h"
 #include "app/JustOne.h"
 #include "app/core/CommandLine.h"
 #include "platform/DisplayFont.h"
@@ -54,7 +55,7 @@ int main(int argc, char *argv[])
         rawArguments << QByteArray(argv[i]);
     int qtArgc = 1;
     char *qtArgv[] = {argv[0], nullptr};
-    QApplication app(qtArgc, qtArgv);
+    TGuardedApplication app(qtArgc, qtArgv);
     QApplication::setApplicationName(QStringLiteral("quillon"));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/quillon.svg")));
     // The folder as the system names it: QDir would decode it lossily.

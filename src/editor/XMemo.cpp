@@ -21,6 +21,8 @@
 #include <cstdlib>
 #include <cstring>
 #include <new>
+#include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
 
@@ -67,7 +69,18 @@ std::FILE *KeyTimingLog()
 {
     static std::FILE *log = [] {
         const QByteArray path = qgetenv("QUILLON_KEY_TIMING");
-        return path.isEmpty() ? nullptr : std::fopen(path.constData(), "a");
+        if (path.isEmpty())
+            return static_cast<std::FILE *>(nullptr);
+        // A regular file only: a FIFO or device named there must not block
+        // or receive anything.
+        const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
+        struct stat info {};
+        if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+            if (fd >= 0)
+                ::close(fd);
+            return static_cast<std::FILE *>(nullptr);
+        }
+        return ::fdopen(fd, "a");
     }();
     return log;
 }

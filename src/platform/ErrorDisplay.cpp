@@ -37,10 +37,10 @@ void Show(const QString &message)
     box.exec();
 }
 
-void RunGuarded(const std::function<void()> &command)
+void ShowFailure(std::exception_ptr failure)
 {
     try {
-        command();
+        std::rethrow_exception(failure);
     } catch (const TEditorError &error) {
         Show(error.Message());
     } catch (const TAbort &) {
@@ -48,8 +48,17 @@ void RunGuarded(const std::function<void()> &command)
         // What the command allocated is freed again by now: there is memory
         // enough for the box, and the texts are as they were.
         Show(QStringLiteral("Der Befehl kann nicht ausgeführt werden: zu wenig Arbeitsspeicher"));
-    } catch (const std::exception &) {
+    } catch (...) {
         Show(QStringLiteral("Der Befehl ist mit einem Fehler abgebrochen worden."));
+    }
+}
+
+void RunGuarded(const std::function<void()> &command)
+{
+    try {
+        command();
+    } catch (...) {
+        ShowFailure(std::current_exception());
     }
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include <QString>
+#include <exception>
 #include <functional>
 
 class QWidget;
@@ -14,6 +15,9 @@ void Show(const QString &message);
 // quietly, running out of memory or any other exception ends the command
 // with a message. No exception of a command ends the program.
 void RunGuarded(const std::function<void()> &command);
+
+// Shows what a caught exception means for the user, as RunGuarded does.
+void ShowFailure(std::exception_ptr failure);
 
 // Tests replace the message box with a recorder.
 void SetHandler(std::function<void(const QString &)> handler);

@@ -28,7 +28,10 @@ e2e_need_x() {
 e2e_run_in_own_x() {
   local named xpid display status
   named=$(mktemp)
-  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$named" 2>/dev/null &
+  # -noreset: the server would otherwise start over whenever its last client
+  # leaves (after setxkbmap, say), dropping the layout and refusing the
+  # next client for a moment.
+  Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$named" 2>/dev/null &
   xpid=$!
   for _ in $(seq 1 100); do
     # The number is complete once its line ends.

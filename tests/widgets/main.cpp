@@ -1,3 +1,5 @@
+#include "app/GuardedApplication.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QMessageBox>
@@ -41,7 +43,8 @@ int main(int argc, char **argv)
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     // Print tests write PDF files; no job may reach a printer of the machine.
     qputenv("CUPS_SERVER", "/nonexistent/quillon-tests-cups.sock");
-    QApplication app(argc, argv);
+    // The program's own application object: its exception guard is tested.
+    TGuardedApplication app(argc, argv);
     UnexpectedDialogGuard guard;
     app.installEventFilter(&guard);
     ::testing::InitGoogleTest(&argc, argv);

@@ -1,0 +1,13 @@
+#pragma once
+// The application object of the program: an exception that a command's own
+// guard did not catch still ends only that event, never the program while it
+// holds unsaved text.
+#include <QApplication>
+
+class TGuardedApplication : public QApplication
+{
+public:
+    TGuardedApplication(int &argc, char **argv);
+
+    bool notify(QObject *receiver, QEvent *event) override;
+};
