@@ -11,6 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
   cups printer-driver-cups-pdf
+  dpkg-dev lintian man-db
 )
 
 missing=()
