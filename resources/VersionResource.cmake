@@ -2,7 +2,7 @@
 # ".qversion" of every program that links quillon_core. The about box reads
 # it from /proc/self/exe; the tests read it from their own executables.
 
-set(QUILLON_RESOURCE_VERSION 1.3.4.1)
+set(QUILLON_RESOURCE_VERSION ${PROJECT_VERSION})
 set(QUILLON_RESOURCE_STRINGS
   "CompanyName=Quillon-Projekt"
   "FileDescription=Quillon 32 Texteditor"

@@ -42,7 +42,7 @@ int main(int argc, char *argv[])
             return 0;
         }
         if (arg == "--version") {
-            std::fputs("Quillon 32 1.3.4.1\n", stdout);
+            std::fputs("Quillon 32 " QUILLON_VERSION "\n", stdout);
             return 0;
         }
     }

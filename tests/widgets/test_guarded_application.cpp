@@ -31,7 +31,7 @@ TEST(GuardedApplicationTest, AnExceptionLeavingAnEventHandlerIsShownAndTheProgra
     QStringList shown;
     errordisplay::SetHandler([&](const QString &message) { shown << message; });
     TThrowingObject object;
-    for (int type : {QEvent::User, QEvent::User + 1, QEvent::User + 2}) {
+    for (int type : {int(QEvent::User), QEvent::User + 1, QEvent::User + 2}) {
         QEvent event(static_cast<QEvent::Type>(type));
         QCoreApplication::sendEvent(&object, &event);
     }
