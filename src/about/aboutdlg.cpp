@@ -6,7 +6,6 @@
 #include "about/SysComp.h"
 #include "about/core/AboutText.h"
 #include "about/core/XVersion.h"
-#include "app/core/IniHelp.h"
 #include "platform/AppTitle.h"
 
 #include <QApplication>
@@ -271,10 +270,12 @@ void TAboutBox::FormCreate()
     MailLabel->setCursor(Qt::PointingHandCursor);
     Copyright->setText(xversion::OwnVersionValue(QString(), QStringLiteral("LegalCopyright")));
     CommentLabel->setText(xversion::OwnVersionValue(QString(), QStringLiteral("Comments")));
+}
 
-    const QString iniFileName = inihelp::GetIniFileName();
-    SetCaption(IniLabel, QFileInfo(iniFileName).fileName());
-    IniLabel->SetHint(iniFileName);
+void TAboutBox::ShowIniFile(const QString &fileName)
+{
+    SetCaption(IniLabel, QFileInfo(fileName).fileName());
+    IniLabel->SetHint(fileName);
     IniLabel->SetShowHint(true);
 }
 

@@ -64,6 +64,8 @@ public:
 
     // A label's text with the label sized to it.
     static void SetCaption(QLabel *label, const QString &text);
+    // The settings file the window reads and writes (it may come from "-I").
+    void ShowIniFile(const QString &fileName);
 
     // One page per paragraph, in order.
     void AddInfoPages(const QStringList &paragraphs);

@@ -686,6 +686,7 @@ void TMainForm::Info1Click()
     TAboutBox box(this);
     box.ProductName->setText(abouttext::ProductNameFromTitle(apptitle::Title()));
     TAboutBox::SetCaption(box.MailLabel, TAboutBox::SupportMailAddress());
+    box.ShowIniFile(IniFileName);
     box.AddInfoPages(AuthorMessage());
     TAboutBox::RunModal(box);
 }

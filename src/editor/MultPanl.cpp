@@ -439,7 +439,8 @@ void TMultiPanel::SaveFileClick(QObject *sender)
     emit OnSaveFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
-    if (Page(FileIndex())->Name().startsWith(QLatin1Char('<')))
+    // The full name tells: "<" may also begin the name of a real file.
+    if (m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<')))
         SaveAsFileClick(sender);
     else
         SaveFileAt(FileIndex());
@@ -451,9 +452,9 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
     const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
-    const QString caption = Page(FileIndex())->Name();
-    const QString preset = caption.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
-                                                                : filefilter::ExtensionPattern(caption);
+    const QString fullName = m_controlList.Name(FileIndex());
+    const QString preset = fullName.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
+                                                                 : filefilter::ExtensionPattern(fullName);
     QString name;
     {
         const QPointer<QObject> held = std::exchange(m_heldControl, control.data());

@@ -4,7 +4,6 @@
 #include "about/SysComp.h"
 #include "about/aboutdlg.h"
 #include "app/EditMain.h"
-#include "app/core/IniHelp.h"
 #include "platform/AppTitle.h"
 
 #include <QAction>
@@ -257,7 +256,8 @@ TEST_F(AboutBoxTest, LinksOpenThroughTheDesktop)
               QStringLiteral("/tmp/a&b.txt : Quillon 32: Version 1.3.4.1"));
 
     // The settings file's name, its full path as hint, its folder on a double click.
-    const QString ini = inihelp::GetIniFileName();
+    const QString ini = QStringLiteral("/etc/anders/andere.ini");
+    box->ShowIniFile(ini);
     EXPECT_EQ(box->IniLabel->text(), QFileInfo(ini).fileName());
     EXPECT_EQ(box->IniLabel->toolTip(), ini);
     opened.clear();
@@ -320,15 +320,17 @@ TEST_F(AboutBoxTest, EnterClosesTheBox)
 TEST_F(AboutBoxTest, MenuCommandBuildsTheBoxForTheProduct)
 {
     TMainForm form;
-    form.IniFileName.clear();
+    // The window's own settings file, as after "-I".
+    form.IniFileName = QStringLiteral("/etc/anders/andere.ini");
     apptitle::SetTitle(QStringLiteral("/home/a/brief.txt : Quillon 32"));
-    QString product, mail;
+    QString product, mail, ini;
     QStringList pages;
     QObject *parent = nullptr;
     const auto runModal = TAboutBox::RunModal;
     TAboutBox::RunModal = [&](TAboutBox &shown) {
         product = shown.ProductName->text();
         mail = shown.MailLabel->text();
+        ini = shown.IniLabel->toolTip();
         parent = shown.parent();
         for (int i = 0; i < shown.Notebook->count(); ++i)
             pages << shown.Notebook->widget(i)->objectName();
@@ -337,10 +339,12 @@ TEST_F(AboutBoxTest, MenuCommandBuildsTheBoxForTheProduct)
     TAboutBox::RunModal = runModal;
     EXPECT_EQ(product, QStringLiteral("Quillon 32"));
     EXPECT_EQ(mail, TAboutBox::SupportMailAddress());
+    EXPECT_EQ(ini, QStringLiteral("/etc/anders/andere.ini"));
     EXPECT_EQ(parent, &form);
     EXPECT_EQ(pages.size(), 16);
     EXPECT_EQ(pages.value(15), QStringLiteral("15"));
     // Built for one showing only.
     EXPECT_EQ(form.findChild<TAboutBox *>(), nullptr);
+    form.IniFileName.clear();
     form.close();
 }

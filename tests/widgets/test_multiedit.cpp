@@ -161,6 +161,21 @@ TEST_F(MultiEditorTest, AMissingFileOpensEmptyAndIsCreatedOnSave)
     EXPECT_TRUE(questions.isEmpty());
 }
 
+TEST_F(MultiEditorTest, AFileWhoseNameBeginsWithALessThanSignIsSavedUnderItsName)
+{
+    // "<" begins the names of untitled tabs, and is a legal first character.
+    const QString path = MakeFile(QStringLiteral("<notiz>.txt"), "alt\r\n");
+    editor.OpenFile(path);
+    ASSERT_EQ(editor.TabNames(), QStringList{"<notiz>.txt"});
+    editor.CurrentControl()->SetSelText("neu ");
+    Click(btSaveFile);
+    EXPECT_TRUE(saveTitles.isEmpty()) << "asked for a name";
+    EXPECT_EQ(ReadBytes(path), QByteArray("neu alt\r\n"));
+    saveAnswer.clear();
+    editor.SaveAsFileClick(nullptr);
+    EXPECT_EQ(savePresets, QStringList{"*.txt"});
+}
+
 TEST_F(MultiEditorTest, AFileThatCouldNotBeReadIsNotOverwrittenWithoutAsking)
 {
     // A socket exists but cannot be opened: the load fails.
