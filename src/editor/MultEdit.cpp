@@ -1,11 +1,11 @@
 #include "editor/MultEdit.h"
 
 #include "editor/GotoDlg.h"
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
-#include "platform/FindDialog.h"
+#include "editor/FindDialog.h"
 #include "platform/KeyState.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/IntText.h"

@@ -3,7 +3,7 @@
 #include "editor/XMemo.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
-#include "platform/FindDialog.h"
+#include "editor/FindDialog.h"
 #include "platform/core/FileFilter.h"
 
 #include <QApplication>

@@ -1,7 +1,7 @@
 #include "editor/XMemo.h"
 
 #include "editor/XMemoAccessible.h"
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "editor/core/RtfText.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"

@@ -4,7 +4,7 @@
 // starts are byte offsets.
 #include "editor/core/ReplaceRecord.h"
 #include "editor/core/ShownText.h"
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 #include "print/core/LinePrinter.h"
 
 #include <Qsci/qsciscintillabase.h>

@@ -1,6 +1,6 @@
 #include "platform/ErrorDisplay.h"
 
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/AppTitle.h"
 
 #include <QApplication>

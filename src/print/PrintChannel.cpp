@@ -1,6 +1,6 @@
 #include "print/PrintChannel.h"
 
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/core/Cp1252.h"
 
 #include <QFontMetrics>

@@ -1,5 +1,5 @@
 #include "editor/core/ShownText.h"
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 
 #include <QList>
 #include <QPair>

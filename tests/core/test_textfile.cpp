@@ -1,6 +1,6 @@
 // Saving over what is already there: only regular files are ever replaced.
 #include "app/core/IniFile.h"
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 
 #include <QDir>
 #include <QFile>

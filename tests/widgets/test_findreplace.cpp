@@ -4,7 +4,7 @@
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
-#include "platform/FindDialog.h"
+#include "editor/FindDialog.h"
 
 #include <QCheckBox>
 #include <QPushButton>

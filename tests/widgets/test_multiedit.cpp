@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "editor/MultEdit.h"
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
 

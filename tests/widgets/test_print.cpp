@@ -1,7 +1,7 @@
 #include "TestSupport.h"
 #include "app/EditMain.h"
 #include "editor/MultEdit.h"
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"

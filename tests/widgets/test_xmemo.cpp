@@ -1,6 +1,6 @@
 #include "TestSupport.h"
 #include "editor/XMemo.h"
-#include "editor/core/EditorError.h"
+#include "platform/core/EditorError.h"
 #include "platform/Dialogs.h"
 #include "platform/core/Cp1252.h"
 

@@ -1,6 +1,6 @@
 #include "app/core/IniFile.h"
 
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/IntText.h"
 

@@ -5,7 +5,7 @@
 // hexadecimal with 0x or $, strings up to 2047 characters). Writing a key
 // keeps every other line of the file as it was; the file is saved like a
 // text file, so a failure never leaves it torn without a copy.
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 
 #include <QByteArray>
 #include <QString>

@@ -1,4 +1,4 @@
-#include "editor/core/TextFile.h"
+#include "platform/core/TextFile.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,4 +1,4 @@
-#include "platform/FindDialog.h"
+#include "editor/FindDialog.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
