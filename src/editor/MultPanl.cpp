@@ -439,7 +439,9 @@ void TMultiPanel::SaveFileClick(QObject *sender)
     emit OnSaveFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
-    if (Page(FileIndex())->Name().startsWith(QLatin1Char('<')))
+    // The full name decides: the tab shows only its last part, which for
+    // "<x/y.txt" does not start with "<".
+    if (m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<')))
         SaveAsFileClick(sender);
     else
         SaveFileAt(FileIndex());
@@ -452,8 +454,9 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
         return;
     const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
     const QString caption = Page(FileIndex())->Name();
-    const QString preset = caption.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
-                                                                : filefilter::ExtensionPattern(caption);
+    const QString preset = m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<'))
+                               ? QStringLiteral("*.") + m_defaultExt
+                               : filefilter::ExtensionPattern(caption);
     QString name;
     {
         const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
