@@ -439,7 +439,8 @@ void TMultiPanel::SaveFileClick(QObject *sender)
     emit OnSaveFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
         return;
-    // The full name tells: "<" may also begin the name of a real file.
+    // The full name decides: "<" may also begin the name of a real file,
+    // and the tab of the untitled "<x/y.txt" shows only "y.txt".
     if (m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<')))
         SaveAsFileClick(sender);
     else

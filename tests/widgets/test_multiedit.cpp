@@ -280,6 +280,23 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
 }
 
+TEST_F(MultiEditorTest, AnUntitledNameWithAFolderAsksForANameOnSave)
+{
+    // "<x/y.txt" is untitled as a whole, though its tab shows only "y.txt":
+    // saving must not write over a file that happens to be reachable under it.
+    MakeFile(QStringLiteral("<x/y.txt"), "ALT");
+    const QString before = QDir::currentPath();
+    ASSERT_TRUE(QDir::setCurrent(dir.path()));
+    editor.OpenFile(QStringLiteral("<x/y.txt"));
+    editor.CurrentControl()->SetSelText("NEU");
+    editor.SaveFileClick(nullptr);
+    QDir::setCurrent(before);
+    EXPECT_EQ(saveTitles, QStringList{"Sichere Textdatei unter"});
+    EXPECT_EQ(savePresets, QStringList{"*.TXT"});
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("<x/y.txt"))), QByteArray("ALT"));
+    EXPECT_TRUE(editor.CurrentControl()->Modified());
+}
+
 TEST_F(MultiEditorTest, OpenDialogOpensEverySelectedFileInOrder)
 {
     openAnswer = {MakeFile("c.log", "c"), MakeFile("a.txt", "a"), MakeFile("b", "b")};
