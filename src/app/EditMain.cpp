@@ -760,10 +760,8 @@ void TMainForm::NeuerEditor1Click()
     const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
     QString handed = name;
     if (memo->Modified()) {
-        m_editor->SaveFileClick(Item(QStringLiteral("NeuerEditor1")));
-        // Still modified: the save was cancelled; moving the file would lose
-        // the text, so it stays here.
-        if (memo->Modified())
+        // Not saved: moving the file would lose the text, so it stays here.
+        if (!m_editor->SaveFileClick(Item(QStringLiteral("NeuerEditor1"))))
             return;
         handed = m_editor->ControlList().Name(m_editor->FileIndex());
     }
@@ -820,12 +818,9 @@ void TMainForm::ExportItemClick()
     const QPointer<TXMemo> memo = m_editor->CurrentControl();
     if (!memo)
         return;
-    if (memo->Modified()) {
-        m_editor->SaveFileClick(Item(QStringLiteral("ExportItem")));
-        // A cancelled save-as dialog saved nothing: the text stays here.
-        if (!memo || memo->Modified())
-            return;
-    }
+    // Not saved (cancelled or failed): the text stays here.
+    if (memo->Modified() && (!m_editor->SaveFileClick(Item(QStringLiteral("ExportItem"))) || !memo))
+        return;
     // Another file may have come to the front while the save asked.
     const int index = m_editor->ControlList().IndexOfControl(memo);
     if (index < 0)

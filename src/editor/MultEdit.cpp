@@ -196,31 +196,35 @@ void TMultiEditor::BindEvents(TXMemo *control)
     connect(control, &TXMemo::StartDrag, this, [this](TXMemo *) { emit OnStartDrag(this); });
 }
 
-void TMultiEditor::SaveFileAt(int index)
+bool TMultiEditor::SaveFileAt(int index)
 {
     TXMemo *control = ControlAt(index);
     if (!control)
-        return;
+        return false;
     const QString name = m_controlList.Name(index);
     if (control->LoadFailed() && QFileInfo(name).isFile()) {
         const QString question =
             QStringLiteral("Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(name);
         if (!dialogs::AskYesNo(this, QStringLiteral("Warnung"), question, dialogs::TKind::Warning))
-            throw TAbort();
+            return false;
     }
-    SaveTextFile(control, name);
-    control->SetModified(false);
-    control->SetLoadFailed(false);
+    return SaveFileAs(index, name);
 }
 
-void TMultiEditor::SaveFileAs(int index, const QString &name)
+bool TMultiEditor::SaveFileAs(int index, const QString &name)
 {
     TXMemo *control = ControlAt(index);
     if (!control)
-        return;
-    SaveTextFile(control, name);
+        return false;
+    try {
+        SaveTextFile(control, name);
+    } catch (const TEditorError &error) {
+        errordisplay::Show(error.Message());
+        return false;
+    }
     control->SetModified(false);
     control->SetLoadFailed(false);
+    return true;
 }
 
 void TMultiEditor::PrintFile(int index)
@@ -480,13 +484,9 @@ void TMultiEditor::CloseFileClick(QObject *sender)
         // now: the answer is about the file it was asked for.
         if (answer == dialogs::TAnswer::Cancel || !ShowControl(control))
             return;
-        if (answer == dialogs::TAnswer::Yes) {
-            SaveFileClick(sender);
-            // A cancelled save-as dialog saved nothing: closing now would
-            // throw the text away.
-            if (!control || control->Modified())
-                return;
-        }
+        // A cancelled or failed save: closing now would throw the text away.
+        if (answer == dialogs::TAnswer::Yes && (!SaveFileClick(sender) || !control))
+            return;
     }
     const int index = control ? m_controlList.IndexOfControl(control) : m_tabRow->currentIndex();
     if (index >= 0)

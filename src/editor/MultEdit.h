@@ -11,10 +11,10 @@ public:
     explicit TMultiEditor(QWidget *owner = nullptr);
 
     void SearchNext() override;
-    void SaveFileAt(int index) override;
+    bool SaveFileAt(int index) override;
     void Undo() override;
     void OpenFile(const QString &name) override;
-    void SaveFileAs(int index, const QString &name) override;
+    bool SaveFileAs(int index, const QString &name) override;
     void PrintFile(int index) override;
 
     void CloseFileClick(QObject *sender) override;

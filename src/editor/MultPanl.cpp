@@ -434,24 +434,23 @@ bool TMultiPanel::PageAreaShown() const
     return m_pageArea->isVisibleTo(this) && m_controlList.Count() > 0;
 }
 
-void TMultiPanel::SaveFileClick(QObject *sender)
+bool TMultiPanel::SaveFileClick(QObject *sender)
 {
     emit OnSaveFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
-        return;
+        return false;
     // The full name decides: "<" may also begin the name of a real file,
     // and the tab of the untitled "<x/y.txt" shows only "y.txt".
     if (m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<')))
-        SaveAsFileClick(sender);
-    else
-        SaveFileAt(FileIndex());
+        return SaveAsFileClick(sender);
+    return SaveFileAt(FileIndex());
 }
 
-void TMultiPanel::SaveAsFileClick(QObject *sender)
+bool TMultiPanel::SaveAsFileClick(QObject *sender)
 {
     emit OnSaveAsFileClick(sender);
     if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
-        return;
+        return false;
     const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
     const QString fullName = m_controlList.Name(FileIndex());
     const QString preset = fullName.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
@@ -465,9 +464,8 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     // Files may have been opened or closed while the dialog was open: the
     // name goes to the file it was chosen for.
     const int i = control ? m_controlList.IndexOfControl(control) : -1;
-    if (name.isEmpty() || i < 0)
-        return;
-    SaveFileAs(i, name);
+    if (name.isEmpty() || i < 0 || !SaveFileAs(i, name))
+        return false;
     const QString shortName = QFileInfo(name).fileName();
     Page(i)->SetName(shortName);
     m_tabRow->SetName(i, shortName);
@@ -477,6 +475,7 @@ void TMultiPanel::SaveAsFileClick(QObject *sender)
     m_controlList.Control(i)->SetHint(name);
     // The window's caption names the file: tell it the name changed.
     emit OnActualize(nullptr);
+    return true;
 }
 
 void TMultiPanel::PrintFileClick(QObject *sender)

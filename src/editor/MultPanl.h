@@ -128,19 +128,23 @@ public:
 
     // Operations on a file's text; the editor component fills them in.
     virtual void SearchNext() = 0;
-    virtual void SaveFileAt(int index) = 0;
+    // Both return whether the file is saved now: false when the user
+    // declined or saving failed (the error is shown already).
+    virtual bool SaveFileAt(int index) = 0;
     virtual void Undo() = 0;
     virtual void ChooseFont();
     virtual void OpenFile(const QString &name) = 0;
-    virtual void SaveFileAs(int index, const QString &name) = 0;
+    virtual bool SaveFileAs(int index, const QString &name) = 0;
     virtual void PrintFile(int index) = 0;
 
     // Commands of the bar, the context menu and the main menu; each fires
     // its event first.
     virtual void NewFileClick(QObject *sender);
     virtual void OpenFileClick(QObject *sender);
-    virtual void SaveFileClick(QObject *sender);
-    virtual void SaveAsFileClick(QObject *sender);
+    // Whether the current file is saved now (false: cancelled or failed,
+    // already reported).
+    virtual bool SaveFileClick(QObject *sender);
+    virtual bool SaveAsFileClick(QObject *sender);
     virtual void PrintFileClick(QObject *sender);
     virtual void CloseFileClick(QObject *sender);
     virtual void UndoClick(QObject *sender);

@@ -214,6 +214,8 @@ TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
     EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.")
                                       .arg(dir.path())});
     EXPECT_TRUE(memo->Modified());
+    EXPECT_FALSE(editor.SaveFileClick(nullptr)) << "a failed save said it saved";
+    EXPECT_EQ(errors.size(), 2);
     EXPECT_TRUE(QFileInfo(dir.path()).isDir());
 }
 
@@ -275,7 +277,7 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_EQ(editor.CurrentControl()->Hint(), saveAnswer);
 
     saveAnswer.clear(); // cancelled: nothing changes
-    editor.SaveAsFileClick(nullptr);
+    EXPECT_FALSE(editor.SaveAsFileClick(nullptr));
     EXPECT_EQ(savePresets.last(), QStringLiteral("*.txt"));
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
 }
