@@ -18,7 +18,8 @@ TLineDlg::TLineDlg(QWidget *parent) : QDialog(parent)
 
     auto *label = new QLabel(QStringLiteral("Zeilennummer eingeben:"), this);
     label->setObjectName(QStringLiteral("Label1"));
-    label->setGeometry(8, 13, 139, 13);
+    // As wide as the field below: the bold fallback font is wider than the original.
+    label->setGeometry(8, 13, 220, 13);
     LineNoEdit = new QLineEdit(this);
     LineNoEdit->setObjectName(QStringLiteral("LineNoEdit"));
     LineNoEdit->setGeometry(8, 27, 220, 21);
