@@ -213,82 +213,98 @@ void TMainForm::BuildMenu()
         m->installEventFilter(this);
         return m;
     };
-    auto editor = [this] { return m_editor; };
 
     QMenu *datei = menu("Datei1", QStringLiteral("&Datei"), 100);
-    AddItem(datei, "Neu1", QStringLiteral("&Neu"), [=] { editor()->NewFileClick(Item("Neu1")); });
+    m_newFileAction =
+        AddItem(datei, "Neu1", QStringLiteral("&Neu"), [this] { m_editor->NewFileClick(m_newFileAction); });
     datei->addSeparator();
-    AddItem(datei, "Oeffnen", QStringLiteral("Ö&ffnen"), [=] { editor()->OpenFileClick(Item("Oeffnen")); });
-    AddItem(datei, "Sichern1", QStringLiteral("&Sichern"), [=] { editor()->SaveFileClick(Item("Sichern1")); });
-    AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
-            [=] { editor()->SaveAsFileClick(Item("Sichernunter1")); });
+    m_openFileAction =
+        AddItem(datei, "Oeffnen", QStringLiteral("Ö&ffnen"), [this] { m_editor->OpenFileClick(m_openFileAction); });
+    m_saveFileAction =
+        AddItem(datei, "Sichern1", QStringLiteral("&Sichern"), [this] { m_editor->SaveFileClick(m_saveFileAction); });
+    m_saveFileAsAction = AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
+        [this] { m_editor->SaveAsFileClick(m_saveFileAsAction); });
     datei->addSeparator();
-    AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { Drucken1Click(); });
-    AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."),
-            [this] { Druckereinstellungen1Click(); });
-    AddItem(datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { Seiteeinrichten1Click(); });
+    m_printAction = AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { Drucken1Click(); });
+    m_printerSetupAction = AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."),
+        [this] { Druckereinstellungen1Click(); });
+    m_pageSetupAction = AddItem(
+        datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { Seiteeinrichten1Click(); });
     datei->addSeparator();
-    AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
+    m_closeFileAction = AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
     datei->addSeparator();
-    AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { NeuerEditor1Click(); });
-    AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), [this] { ExportItemClick(); });
+    m_newEditorAction =
+        AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { NeuerEditor1Click(); });
+    m_handToOtherEditorAction =
+        AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), [this] { ExportItemClick(); });
     datei->addSeparator();
-    AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
+    m_quitAction = AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
 
     QMenu *bearbeiten = menu("Bearbeiten1", QStringLiteral("&Bearbeiten"), 200);
-    AddItem(bearbeiten, "Rueckgaengig", QStringLiteral("&Rückgängig"),
-            [=] { editor()->UndoClick(Item("Rueckgaengig")); });
+    m_undoAction = AddItem(
+        bearbeiten, "Rueckgaengig", QStringLiteral("&Rückgängig"), [this] { m_editor->UndoClick(m_undoAction); });
     bearbeiten->addSeparator();
-    AddItem(bearbeiten, "Kopieren", QStringLiteral("&Kopieren"), [=] { editor()->CopyClick(Item("Kopieren")); });
-    AddItem(bearbeiten, "Ausschneiden", QStringLiteral("&Ausschneiden"),
-            [=] { editor()->CutClick(Item("Ausschneiden")); });
-    AddItem(bearbeiten, "Einfuegen", QStringLiteral("&Einfügen"), [=] { editor()->InsertClick(Item("Einfuegen")); },
-            QKeySequence(Qt::SHIFT | Qt::Key_Insert));
-    AddItem(bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [=] { editor()->DeleteClick(Item("Loeschen")); });
+    m_copyAction =
+        AddItem(bearbeiten, "Kopieren", QStringLiteral("&Kopieren"), [this] { m_editor->CopyClick(m_copyAction); });
+    m_cutAction = AddItem(
+        bearbeiten, "Ausschneiden", QStringLiteral("&Ausschneiden"), [this] { m_editor->CutClick(m_cutAction); });
+    m_pasteAction = AddItem(
+        bearbeiten, "Einfuegen", QStringLiteral("&Einfügen"), [this] { m_editor->InsertClick(m_pasteAction); },
+        QKeySequence(Qt::SHIFT | Qt::Key_Insert));
+    m_deleteAction = AddItem(
+        bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [this] { m_editor->DeleteClick(m_deleteAction); });
     bearbeiten->addSeparator();
-    AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { DatumClick(); });
+    m_insertDateAction = AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { DatumClick(); });
 
     QMenu *suchen = menu("Suchen1", QStringLiteral("&Suchen"), 300);
-    AddItem(suchen, "Suchen2", QStringLiteral("&Suchen"), [=] { editor()->FindClick(Item("Suchen2")); },
-            QKeySequence(Qt::CTRL | Qt::Key_F));
-    AddItem(suchen, "Weitersuchen1", QStringLiteral("&Weitersuchen    F3"),
-            [=] { editor()->FindAgainClick(Item("Weitersuchen1")); });
-    AddItem(suchen, "Ersetzen1", QStringLiteral("&Ersetzen"), [=] { editor()->ReplaceClick(Item("Ersetzen1")); },
-            QKeySequence(Qt::CTRL | Qt::Key_R));
+    m_findAction = AddItem(
+        suchen, "Suchen2", QStringLiteral("&Suchen"), [this] { m_editor->FindClick(m_findAction); },
+        QKeySequence(Qt::CTRL | Qt::Key_F));
+    m_findAgainAction = AddItem(suchen, "Weitersuchen1", QStringLiteral("&Weitersuchen    F3"),
+        [this] { m_editor->FindAgainClick(m_findAgainAction); });
+    m_replaceAction = AddItem(
+        suchen, "Ersetzen1", QStringLiteral("&Ersetzen"), [this] { m_editor->ReplaceClick(m_replaceAction); },
+        QKeySequence(Qt::CTRL | Qt::Key_R));
     suchen->addSeparator();
-    AddItem(suchen, "GehezuZeile1", QStringLiteral("Gehe zu &Zeile..."),
-            [=] { editor()->GotoClick(Item("GehezuZeile1")); });
+    m_goToLineAction = AddItem(
+        suchen, "GehezuZeile1", QStringLiteral("Gehe zu &Zeile..."), [this] { m_editor->GotoClick(m_goToLineAction); });
 
     QMenu *optionen = menu("Optionen1", QStringLiteral("&Optionen"), 400);
     AddItem(optionen, "AktuelleDatei1", QStringLiteral("--Aktuelle Datei--"), {})->setEnabled(false);
-    AddItem(optionen, "Schriftart1", QStringLiteral("&Schriftart"), [this] { Schriftart1Click(); });
-    AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { WordWrap1Click(); })->setCheckable(true);
+    m_fontCurrentFileAction =
+        AddItem(optionen, "Schriftart1", QStringLiteral("&Schriftart"), [this] { Schriftart1Click(); });
+    m_wordWrapCurrentFileAction =
+        AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { WordWrap1Click(); });
+    m_wordWrapCurrentFileAction->setCheckable(true);
     AddItem(optionen, "AlleDateien1", QStringLiteral("--Alle Dateien--"), {})->setEnabled(false);
-    AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { Schriftart2Click(); });
-    AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { WordWrap2Click(); })->setCheckable(true);
+    m_fontAllFilesAction =
+        AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { Schriftart2Click(); });
+    m_wordWrapAllFilesAction =
+        AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { WordWrap2Click(); });
+    m_wordWrapAllFilesAction->setCheckable(true);
     optionen->addSeparator();
-    AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), [this] { Filter1Click(); });
-    AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { AndererEditor1Click(); });
+    m_filterAction = AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), [this] { Filter1Click(); });
+    m_otherEditorAction =
+        AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { AndererEditor1Click(); });
     optionen->addSeparator();
-    QAction *neueDateien =
-        AddItem(optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { NeueDateienhierClick(); });
-    neueDateien->setCheckable(true);
-    neueDateien->setChecked(true);
+    m_takeNewFilesAction = AddItem(
+        optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { NeueDateienhierClick(); });
+    m_takeNewFilesAction->setCheckable(true);
+    m_takeNewFilesAction->setChecked(true);
 
     QMenu *hilfe = menu("Hilfe1", QStringLiteral("&Hilfe"), 500);
-    AddItem(hilfe, "Hilfe2", QStringLiteral("&Hilfe"), [this] { THelpView::ShowContents(this); },
-            QKeySequence(Qt::Key_F1));
-    AddItem(hilfe, "Tasten1", QStringLiteral("&Tasten"), [this] { THelpView::ShowContext(this, 1000); })->setData(1000);
-    AddItem(hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
+    m_helpContentsAction = AddItem(
+        hilfe, "Hilfe2", QStringLiteral("&Hilfe"), [this] { THelpView::ShowContents(this); }, QKeySequence(Qt::Key_F1));
+    m_keysHelpAction =
+        AddItem(hilfe, "Tasten1", QStringLiteral("&Tasten"), [this] { THelpView::ShowContext(this, 1000); });
+    m_keysHelpAction->setData(1000);
+    m_helpOnHelpAction = AddItem(
+        hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
     hilfe->addSeparator();
-    AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { Info1Click(); });
-
+    m_aboutAction = AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { Info1Click(); });
 }
 
-QAction *TMainForm::Item(const QString &name) const
-{
-    return menuBar()->findChild<QAction *>(name);
-}
+QAction* TMainForm::Item(const QString& name) const { return menuBar()->findChild<QAction*>(name); }
 
 QLabel *TMainForm::StatusLabel(const QString &name) const
 {
@@ -314,8 +330,8 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
     ReadSettings(IniFileName);
     if (m_editor->WordWrap())
         m_editor->SetScrollBars(TScrollStyle::ssVertical);
-    Item(QStringLiteral("WordWrap2"))->setChecked(m_editor->WordWrap());
-    Item(QStringLiteral("ExportItem"))->setText(ExportCaption(m_editor->OtherEditor()));
+    m_wordWrapAllFilesAction->setChecked(m_editor->WordWrap());
+    m_handToOtherEditorAction->setText(ExportCaption(m_editor->OtherEditor()));
     for (QAction *top : menuBar()->actions()) {
         if (!top->menu())
             continue;
@@ -423,7 +439,7 @@ void TMainForm::ReadSettings(const QString &iniFileName)
     m_editor->SetWordWrap(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("WordWrap"), true));
     m_editor->SetOtherEditor(
         ini.ReadString(QStringLiteral("Options"), QStringLiteral("OtherEditor"), m_editor->OtherEditor()));
-    QAction *newFiles = Item(QStringLiteral("NeueDateienhier"));
+    QAction *newFiles = m_takeNewFilesAction;
     newFiles->setChecked(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("NewFiles"), true));
     m_justOne->SetActive(newFiles->isChecked());
     m_editor->SetFilter(ini.ReadString(QStringLiteral("Files"), QStringLiteral("Filter"), kDefaultFilter));
@@ -522,7 +538,7 @@ void TMainForm::WriteSettings(const QString &iniFileName)
     ini.WriteBool(options, QStringLiteral("DragAccept"), m_editor->DragAccept());
     ini.WriteBool(options, QStringLiteral("WordWrap"), m_editor->WordWrap());
     ini.WriteString(options, QStringLiteral("OtherEditor"), m_editor->OtherEditor());
-    ini.WriteBool(options, QStringLiteral("NewFiles"), Item(QStringLiteral("NeueDateienhier"))->isChecked());
+    ini.WriteBool(options, QStringLiteral("NewFiles"), m_takeNewFilesAction->isChecked());
     ini.WriteString(QStringLiteral("Files"), QStringLiteral("Filter"), m_editor->Filter());
     const QString margin = QStringLiteral("Margin");
     ini.WriteInteger(margin, QStringLiteral("Left"), m_editor->LeftMargin);
@@ -633,7 +649,7 @@ void TMainForm::EditorActualize(QObject *)
     m_rowLabel->setText(QString::number(CaretLine(memo)));
     m_sizeLabel->setText(QString::number(memo->TextLength()));
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
-    Item(QStringLiteral("WordWrap1"))->setChecked(memo->WordWrap());
+    m_wordWrapCurrentFileAction->setChecked(memo->WordWrap());
 
     // Linux names may hold " : " themselves; the title's own separator is
     // the last one, or the caption would grow with every update.
@@ -717,7 +733,7 @@ void TMainForm::Schriftart1Click()
 void TMainForm::WordWrap1Click()
 {
     // The item toggles its check mark itself when chosen.
-    QAction *item = Item(QStringLiteral("WordWrap1"));
+    QAction *item = m_wordWrapCurrentFileAction;
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo) {
         item->setChecked(!item->isChecked());
@@ -729,7 +745,7 @@ void TMainForm::WordWrap1Click()
 
 void TMainForm::Schriftart2Click()
 {
-    m_editor->FontClick(Item(QStringLiteral("Schriftart2")));
+    m_editor->FontClick(m_fontAllFilesAction);
     for (int i = 0; i < m_editor->FileCount(); ++i) {
         if (TXMemo *memo = m_editor->ControlAt(i))
             memo->ResetFont(m_editor->EditorFont());
@@ -738,16 +754,16 @@ void TMainForm::Schriftart2Click()
 
 void TMainForm::WordWrap2Click()
 {
-    QAction *item = Item(QStringLiteral("WordWrap2"));
+    QAction *item = m_wordWrapAllFilesAction;
     const bool wrap = item->isChecked();
     m_editor->SetWordWrap(wrap);
     m_editor->SetScrollBars(wrap ? TScrollStyle::ssVertical : TScrollStyle::ssBoth);
-    Item(QStringLiteral("WordWrap1"))->setChecked(wrap);
+    m_wordWrapCurrentFileAction->setChecked(wrap);
 }
 
 void TMainForm::SchliessenClick()
 {
-    m_editor->CloseFileClick(Item(QStringLiteral("Schliessen")));
+    m_editor->CloseFileClick(m_closeFileAction);
     UpdateKeyLabels(m_editor->FileCount() > 0);
 }
 
@@ -761,7 +777,7 @@ void TMainForm::NeuerEditor1Click()
     QString handed = name;
     if (memo->Modified()) {
         // Not saved: moving the file would lose the text, so it stays here.
-        if (!m_editor->SaveFileClick(Item(QStringLiteral("NeuerEditor1"))))
+        if (!m_editor->SaveFileClick(m_newEditorAction))
             return;
         handed = m_editor->ControlList().Name(m_editor->FileIndex());
     }
@@ -783,7 +799,7 @@ void TMainForm::Drucken1Click()
     printing::ThePrinter().setDocName(m_editor->TabRow()->Name(m_editor->FileIndex()));
     m_editor->PrintSelectionOnly = choice->Selection;
     for (int copy = 0; copy < choice->Copies; ++copy)
-        m_editor->PrintFileClick(Item(QStringLiteral("Drucken1")));
+        m_editor->PrintFileClick(m_printAction);
 }
 
 void TMainForm::Druckereinstellungen1Click()
@@ -810,7 +826,7 @@ void TMainForm::AndererEditor1Click()
     if (!TOtherEditorForm::Edit(this, command))
         return;
     m_editor->SetOtherEditor(command);
-    Item(QStringLiteral("ExportItem"))->setText(ExportCaption(command));
+    m_handToOtherEditorAction->setText(ExportCaption(command));
 }
 
 void TMainForm::ExportItemClick()
@@ -819,7 +835,7 @@ void TMainForm::ExportItemClick()
     if (!memo)
         return;
     // Not saved (cancelled or failed): the text stays here.
-    if (memo->Modified() && (!m_editor->SaveFileClick(Item(QStringLiteral("ExportItem"))) || !memo))
+    if (memo->Modified() && (!m_editor->SaveFileClick(m_handToOtherEditorAction) || !memo))
         return;
     // Another file may have come to the front while the save asked.
     const int index = m_editor->ControlList().IndexOfControl(memo);
@@ -836,7 +852,7 @@ void TMainForm::ExportItemClick()
 
 void TMainForm::HandOverReceiver(const handover::TMessage &, bool &accept)
 {
-    accept = Item(QStringLiteral("NeueDateienhier"))->isChecked();
+    accept = m_takeNewFilesAction->isChecked();
 }
 
 void TMainForm::HandOverCommitted(const handover::TMessage &message)
@@ -862,6 +878,6 @@ void TMainForm::HandOverCommitted(const handover::TMessage &message)
 
 void TMainForm::NeueDateienhierClick()
 {
-    QAction *item = Item(QStringLiteral("NeueDateienhier"));
+    QAction *item = m_takeNewFilesAction;
     m_justOne->SetActive(item->isChecked());
 }

@@ -39,6 +39,7 @@ public:
     virtual void ReadSettings(const QString &iniFileName);
     virtual void WriteSettings(const QString &iniFileName);
 
+    // A menu command by its German object name, for tests.
     QAction *Item(const QString &name) const;
     QLabel *StatusLabel(const QString &name) const;
 
@@ -87,6 +88,39 @@ private:
     void ExportItemClick();
     void Info1Click();
 
+    // The menu's commands; their object names are the items' German names.
+    QAction *m_newFileAction = nullptr;
+    QAction *m_openFileAction = nullptr;
+    QAction *m_saveFileAction = nullptr;
+    QAction *m_saveFileAsAction = nullptr;
+    QAction *m_printAction = nullptr;
+    QAction *m_printerSetupAction = nullptr;
+    QAction *m_pageSetupAction = nullptr;
+    QAction *m_closeFileAction = nullptr;
+    QAction *m_newEditorAction = nullptr;
+    QAction *m_handToOtherEditorAction = nullptr;
+    QAction *m_quitAction = nullptr;
+    QAction *m_undoAction = nullptr;
+    QAction *m_copyAction = nullptr;
+    QAction *m_cutAction = nullptr;
+    QAction *m_pasteAction = nullptr;
+    QAction *m_deleteAction = nullptr;
+    QAction *m_insertDateAction = nullptr;
+    QAction *m_findAction = nullptr;
+    QAction *m_findAgainAction = nullptr;
+    QAction *m_replaceAction = nullptr;
+    QAction *m_goToLineAction = nullptr;
+    QAction *m_fontCurrentFileAction = nullptr;
+    QAction *m_wordWrapCurrentFileAction = nullptr;
+    QAction *m_fontAllFilesAction = nullptr;
+    QAction *m_wordWrapAllFilesAction = nullptr;
+    QAction *m_filterAction = nullptr;
+    QAction *m_otherEditorAction = nullptr;
+    QAction *m_takeNewFilesAction = nullptr;
+    QAction *m_helpContentsAction = nullptr;
+    QAction *m_keysHelpAction = nullptr;
+    QAction *m_helpOnHelpAction = nullptr;
+    QAction *m_aboutAction = nullptr;
     TMultiEditor *m_editor = nullptr;
     TJustOne *m_justOne = nullptr;
     QWidget *m_infoPanel = nullptr;
