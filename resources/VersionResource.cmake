@@ -1,5 +1,5 @@
 # The program's version resource, in the Windows format, in the ELF section
-# ".qversion" of every program that links quillon_core. The about box reads
+# ".qversion" of every program that links about_core. The about box reads
 # it from /proc/self/exe; the tests read it from their own executables.
 
 set(QUILLON_RESOURCE_VERSION ${PROJECT_VERSION})
@@ -16,7 +16,7 @@ set(QUILLON_RESOURCE_STRINGS
   "Comments=")
 
 # A host tool writes the resource as a C++ array; it compiles the writer
-# directly since quillon_core itself carries the result.
+# directly since about_core itself carries the result.
 add_executable(make_version_resource
   ${CMAKE_SOURCE_DIR}/tools/make_version_resource.cpp
   ${CMAKE_SOURCE_DIR}/src/about/core/VersionWriter.cpp)
@@ -34,7 +34,7 @@ add_custom_command(OUTPUT ${QUILLON_RESOURCE_SOURCE}
   DEPENDS make_version_resource ${CMAKE_CURRENT_LIST_FILE}
   COMMENT "Writing the version resource"
   VERBATIM)
-target_sources(quillon_core PRIVATE ${QUILLON_RESOURCE_SOURCE})
+target_sources(about_core PRIVATE ${QUILLON_RESOURCE_SOURCE})
 # Nothing refers to the array: without this the linker would leave its
 # archive member out of every program.
-target_link_options(quillon_core INTERFACE "LINKER:--undefined=quillon_version_resource")
+target_link_options(about_core INTERFACE "LINKER:--undefined=quillon_version_resource")

@@ -11,7 +11,7 @@ packages=(
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
   cups printer-driver-cups-pdf
-  dpkg-dev lintian man-db
+  dpkg-dev lintian man-db python3
 )
 
 missing=()

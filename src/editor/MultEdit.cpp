@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
 #include "editor/FindDialog.h"
+#include "editor/XMemoAccessible.h"
 #include "platform/KeyState.h"
 #include "platform/core/Cp1252.h"
 #include "platform/core/IntText.h"
@@ -41,6 +42,9 @@ QString ShortName(const QString &fullName)
 
 TMultiEditor::TMultiEditor(QWidget *owner) : TMultiPanel(owner)
 {
+    // Before the first text control exists, so a screen reader asking for
+    // it already gets the byte-offset interface.
+    TXMemoAccessible::Install();
     SetFilter(QStringLiteral("Textdateien (*.TXT)|*.TXT|Alle Dateien(*.*)|*.*"));
     SetLoadTitle(QStringLiteral("Lade Textdatei..."));
     SetDefaultExt(QStringLiteral("TXT"));

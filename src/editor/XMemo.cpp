@@ -1,6 +1,5 @@
 #include "editor/XMemo.h"
 
-#include "editor/XMemoAccessible.h"
 #include "platform/core/EditorError.h"
 #include "editor/core/RtfText.h"
 #include "platform/AppTitle.h"
@@ -118,7 +117,6 @@ int EolMode(textfile::TEol eol)
 
 TXMemo::TXMemo(QWidget *owner) : QsciScintillaBase(owner)
 {
-    TXMemoAccessible::Install();
     m_font = font();
     ConfigureView();
     ConfigureDocument();
