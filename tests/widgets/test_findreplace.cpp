@@ -234,7 +234,7 @@ TEST_F(FindReplaceTest, GoToLine)
         user.DialogAnswers << [input = input](QDialog &dialog) {
             auto &entry = dynamic_cast<TLineDlg &>(dialog);
             entry.LineNoEdit->setText(input);
-            entry.accept();
+            entry.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
         };
         editor.GotoClick(nullptr);
         EXPECT_EQ(lineOf(), line) << input.toStdString();
