@@ -1,7 +1,7 @@
 // Find and replace all as the user runs them: through the editor on a text
 // control, including applying the result and the first key typed after.
 #include "editor/MultEdit.h"
-#include "platform/Dialogs.h"
+#include "../tests/support/ScriptedUser.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -30,10 +30,7 @@ double TypeKey(TXMemo *memo)
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    dialogs::THooks hooks;
-    int notFound = 0;
-    hooks.message = [&](const QString &, const QString &) { ++notFound; };
-    dialogs::SetHooks(&hooks);
+    TScriptedUser user;
     TMultiEditor editor;
     editor.resize(800, 600);
     editor.show();
@@ -81,8 +78,7 @@ int main(int argc, char **argv)
                 static_cast<long long>(hits), replaceMs, undone ? "yes" : "NO", undoMs);
     std::printf("first key typed after replace all: %.1f ms\n", typeAfterReplace);
     std::printf("find without a match across 100 MB: %.0f ms (not-found message shown: %s)\n", findMs,
-                notFound == 1 ? "yes" : "NO");
+                user.Messages.size() == 1 ? "yes" : "NO");
     std::printf("first key typed after the find: %.1f ms\n", typeAfterFind);
-    dialogs::SetHooks(nullptr);
     return 0;
 }

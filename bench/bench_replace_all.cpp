@@ -4,7 +4,7 @@
 // The text has lines of 100 bytes; each holds HITS_PER_LINE (default 1) "o"
 // that are replaced by "00", without match case, as in the dialog.
 #include "editor/MultEdit.h"
-#include "platform/Dialogs.h"
+#include "../tests/support/ScriptedUser.h"
 
 #include <QApplication>
 #include <QElapsedTimer>
@@ -45,9 +45,7 @@ void ResetPeak()
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    dialogs::THooks hooks;
-    hooks.message = [](const QString &, const QString &) {};
-    dialogs::SetHooks(&hooks);
+    TScriptedUser user;
     const double megabytes = argc > 1 ? QByteArray(argv[1]).toDouble() : 100;
     const int perLine = argc > 2 ? std::clamp(QByteArray(argv[2]).toInt(), 0, 90) : 1;
 
@@ -107,6 +105,5 @@ int main(int argc, char **argv)
     std::printf("first key typed after it: %.1f ms\n", keyMs);
     std::printf("undo of the key and the replace all: %.0f ms (text as before: %s), peak resident %.0f MiB\n",
                 undoMs, undone ? "yes" : "NO", undoPeak);
-    dialogs::SetHooks(nullptr);
     return replaced && undone ? 0 : 1;
 }

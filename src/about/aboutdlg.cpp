@@ -7,9 +7,9 @@
 #include "about/core/AboutText.h"
 #include "about/core/XVersion.h"
 #include "platform/AppTitle.h"
+#include "platform/UserInteraction.h"
 
 #include <QApplication>
-#include <QDesktopServices>
 #include <QFileInfo>
 #include <QIcon>
 #include <QKeyEvent>
@@ -60,14 +60,13 @@ void MakeLink(TClickLabel *label)
     label->setPalette(palette);
 }
 
+// A web address, a "mailto:" address or a folder, opened by the desktop.
+void ShellOpen(const QString &target)
+{
+    dialogs::User().OpenUrl(abouttext::ShellUrl(target));
+}
+
 } // namespace
-
-std::function<void(TAboutBox &)> TAboutBox::RunModal = [](TAboutBox &box) { box.exec(); };
-
-std::function<void(const QString &)> TAboutBox::ShellOpen = [](const QString &target) {
-    // Nothing tells the user when there is no browser, mailer or file manager.
-    QDesktopServices::openUrl(abouttext::ShellUrl(target));
-};
 
 TGauge::TGauge(QWidget *parent) : QProgressBar(parent)
 {

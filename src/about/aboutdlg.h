@@ -7,7 +7,6 @@
 #include <QDialog>
 #include <QProgressBar>
 #include <QStringList>
-#include <functional>
 
 class QLabel;
 class QPushButton;
@@ -90,13 +89,6 @@ public:
 
     // The maker's support address that the menu command puts in MailLabel.
     static QString SupportMailAddress();
-
-    // Shows the box modally; tests look at it instead.
-    static std::function<void(TAboutBox &box)> RunModal;
-
-    // Opens a web address, a "mailto:" address or a folder on the desktop;
-    // tests record the target instead.
-    static std::function<void(const QString &target)> ShellOpen;
 
 protected:
     void showEvent(QShowEvent *event) override;

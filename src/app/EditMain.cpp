@@ -34,7 +34,6 @@
 #include <QMenuBar>
 #include <QPrinter>
 #include <QPointer>
-#include <QProcess>
 #include <QScreen>
 #include <QStatusTipEvent>
 #include <QVBoxLayout>
@@ -112,9 +111,6 @@ QRect FitOnScreen(const QPoint &position, const QSize &size, const QRect &screen
 }
 
 } // namespace
-
-std::function<bool(const QString &, const QStringList &)> TMainForm::StartProgram =
-    [](const QString &program, const QStringList &arguments) { return QProcess::startDetached(program, arguments); };
 
 TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
 {
@@ -704,7 +700,7 @@ void TMainForm::Info1Click()
     TAboutBox::SetCaption(box.MailLabel, TAboutBox::SupportMailAddress());
     box.ShowIniFile(IniFileName);
     box.AddInfoPages(AuthorMessage());
-    TAboutBox::RunModal(box);
+    dialogs::User().Exec(box);
 }
 
 void TMainForm::DatumClick()
@@ -785,7 +781,7 @@ void TMainForm::NeuerEditor1Click()
     // The copy must not hand the file back to this window, which listens
     // again in a moment; the copy removes the note from its environment.
     qputenv(TJustOne::kOwnInstanceVariable, "1");
-    StartProgram(QCoreApplication::applicationFilePath(), {handed});
+    dialogs::User().StartProgram(QCoreApplication::applicationFilePath(), {handed});
     qunsetenv(TJustOne::kOwnInstanceVariable);
 }
 
@@ -847,7 +843,7 @@ void TMainForm::ExportItemClick()
     // other program may read a blank or a dash in it as more options.
     const programcommand::TCommand command = programcommand::WithFile(m_editor->OtherEditor(), name);
     if (!command.program.isEmpty())
-        StartProgram(command.program, command.arguments);
+        dialogs::User().StartProgram(command.program, command.arguments);
 }
 
 void TMainForm::HandOverReceiver(const handover::TMessage &, bool &accept)

@@ -43,9 +43,6 @@ public:
     QAction *Item(const QString &name) const;
     QLabel *StatusLabel(const QString &name) const;
 
-    // The command that starts a program: tests record instead.
-    static std::function<bool(const QString &program, const QStringList &arguments)> StartProgram;
-
 protected:
     void closeEvent(QCloseEvent *event) override;
     bool event(QEvent *event) override;

@@ -1,5 +1,7 @@
 #include "dialogs/FiltForm.h"
 
+#include "platform/UserInteraction.h"
+
 #include "dialogs/core/FilterText.h"
 
 #include <QHeaderView>
@@ -112,8 +114,6 @@ TFilterSelDlg::TFilterSelDlg(QWidget *parent) : QDialog(parent)
     FilterGrid->setFocus();
 }
 
-std::function<bool(QString &)> TFilterSelDlg::AnswerHook;
-
 void TFilterSelDlg::SetFilterText(const QString &filter)
 {
     const filtertext::TTable table = filtertext::ToTable(filter);
@@ -143,11 +143,9 @@ void TFilterSelDlg::showEvent(QShowEvent *event)
 
 bool TFilterSelDlg::Edit(QWidget *parent, QString &filter)
 {
-    if (AnswerHook)
-        return AnswerHook(filter);
     TFilterSelDlg dialog(parent);
     dialog.SetFilterText(filter);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialogs::User().Exec(dialog) != QDialog::Accepted)
         return false;
     filter = dialog.GetFilterText();
     return true;

@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <functional>
 
 class QPushButton;
 class QTableWidget;
@@ -25,8 +24,6 @@ public:
     // Shows the dialog with `filter`; on OK `filter` becomes the table's
     // filter and the result is true, on cancel `filter` stays as it was.
     static bool Edit(QWidget *parent, QString &filter);
-    // Tests answer in place of the dialog.
-    static std::function<bool(QString &filter)> AnswerHook;
 
 protected:
     void showEvent(QShowEvent *event) override;

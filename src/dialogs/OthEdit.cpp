@@ -1,5 +1,7 @@
 #include "dialogs/OthEdit.h"
 
+#include "platform/UserInteraction.h"
+
 #include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -71,8 +73,6 @@ TOtherEditorForm::TOtherEditorForm(QWidget *parent) : QDialog(parent)
     FileNameEdit->setFocus();
 }
 
-std::function<bool(QString &)> TOtherEditorForm::AnswerHook;
-
 void TOtherEditorForm::SearchBtnClick()
 {
     QFileDialog dialog(this, QStringLiteral("Anderen Editor auswählen"));
@@ -97,12 +97,10 @@ void TOtherEditorForm::SearchBtnClick()
 
 bool TOtherEditorForm::Edit(QWidget *parent, QString &command)
 {
-    if (AnswerHook)
-        return AnswerHook(command);
     TOtherEditorForm dialog(parent);
     dialog.FileNameEdit->setText(command);
     dialog.FileNameEdit->selectAll();
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialogs::User().Exec(dialog) != QDialog::Accepted)
         return false;
     command = dialog.FileNameEdit->text();
     return true;

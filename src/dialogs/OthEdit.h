@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <functional>
 
 class QLineEdit;
 class QPushButton;
@@ -23,6 +22,4 @@ public:
     // Shows the dialog with `command`; on OK `command` becomes the text
     // exactly as typed and the result is true, on cancel it stays as it was.
     static bool Edit(QWidget *parent, QString &command);
-    // Tests answer in place of the dialog.
-    static std::function<bool(QString &command)> AnswerHook;
 };

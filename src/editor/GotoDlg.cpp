@@ -1,5 +1,7 @@
 #include "editor/GotoDlg.h"
 
+#include "platform/UserInteraction.h"
+
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -37,16 +39,12 @@ TLineDlg::TLineDlg(QWidget *parent) : QDialog(parent)
         move(screen->availableGeometry().center() - rect().center());
 }
 
-std::function<std::optional<QString>(const QString &)> TLineDlg::AnswerHook;
-
 std::optional<QString> TLineDlg::Ask(QWidget *parent, const QString &preset)
 {
-    if (AnswerHook)
-        return AnswerHook(preset);
     TLineDlg dialog(parent);
     dialog.LineNoEdit->setText(preset);
     dialog.LineNoEdit->selectAll();
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialogs::User().Exec(dialog) != QDialog::Accepted)
         return std::nullopt;
     return dialog.LineNoEdit->text();
 }

@@ -1,6 +1,5 @@
 #pragma once
 #include <QDialog>
-#include <functional>
 #include <optional>
 
 class QLineEdit;
@@ -16,6 +15,4 @@ public:
     // Shows the dialog with `preset` as the entry; the entry on OK, nothing
     // on cancel.
     static std::optional<QString> Ask(QWidget *parent, const QString &preset);
-    // Tests answer in place of the dialog.
-    static std::function<std::optional<QString>(const QString &preset)> AnswerHook;
 };

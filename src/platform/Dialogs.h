@@ -1,18 +1,16 @@
 #pragma once
-// The system dialogs the editor asks through. Tests install answers in
-// place of the real dialogs; the program always shows them.
+// The questions and system dialogs the editor asks, all answered by the
+// user of dialogs::User().
+#include "platform/UserInteraction.h"
+
 #include <QFont>
 #include <QString>
 #include <QStringList>
-#include <functional>
 
 class QEvent;
 class QWidget;
 
 namespace dialogs {
-
-enum class TAnswer { Yes, No, Cancel };
-enum class TKind { Warning, Question, Error, Information };
 
 // Buttons "&Ja", "&Nein", "Abbrechen"; closing the box is Cancel.
 TAnswer AskYesNoCancel(QWidget *parent, const QString &caption, const QString &text, TKind kind);
@@ -32,16 +30,5 @@ QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QStrin
                              const QString &preset, const QString &defaultExt);
 QString GetSaveFileName(QWidget *parent, const QString &title, const QString &filter, const QString &preset);
 bool GetFont(QWidget *parent, QFont &font);
-
-struct THooks
-{
-    std::function<TAnswer(const QString &caption, const QString &text)> ask;
-    std::function<QStringList(const QString &title, const QString &filter, const QString &preset)> open;
-    std::function<QString(const QString &title, const QString &filter, const QString &preset)> save;
-    std::function<bool(QFont &font)> font;
-    std::function<void(const QString &caption, const QString &text)> message;
-};
-// nullptr restores the real dialogs.
-void SetHooks(const THooks *hooks);
 
 } // namespace dialogs

@@ -1,40 +1,16 @@
 #include "platform/ErrorDisplay.h"
 
 #include "platform/core/EditorError.h"
-#include "platform/AppTitle.h"
+#include "platform/UserInteraction.h"
 
-#include <QApplication>
-#include <QMessageBox>
 #include <exception>
 #include <new>
 
 namespace errordisplay {
 
-namespace {
-std::function<void(const QString &)> &Handler()
-{
-    static std::function<void(const QString &)> handler;
-    return handler;
-}
-} // namespace
-
-void SetHandler(std::function<void(const QString &)> handler)
-{
-    Handler() = std::move(handler);
-}
-
 void Show(const QString &message)
 {
-    if (Handler()) {
-        Handler()(message);
-        return;
-    }
-    QMessageBox box(QMessageBox::Critical, apptitle::Title(), message, QMessageBox::Ok,
-                    QApplication::activeWindow());
-    // Messages carry file names, which may look like markup.
-    box.setTextFormat(Qt::PlainText);
-    box.setWindowTitle(apptitle::WindowCaption(apptitle::Title()));
-    box.exec();
+    dialogs::User().ShowError(message);
 }
 
 void ShowFailure(std::exception_ptr failure)

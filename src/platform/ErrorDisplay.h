@@ -7,8 +7,8 @@ class QWidget;
 
 namespace errordisplay {
 
-// The program's general error display: a message box with the error's text;
-// the program goes on.
+// The program's general error display: a message box with the error's text
+// (through dialogs::User()); the program goes on.
 void Show(const QString &message);
 
 // Runs a command; a TEditorError it raises is shown, a TAbort ends it
@@ -18,8 +18,5 @@ void RunGuarded(const std::function<void()> &command);
 
 // Shows what a caught exception means for the user, as RunGuarded does.
 void ShowFailure(std::exception_ptr failure);
-
-// Tests replace the message box with a recorder.
-void SetHandler(std::function<void(const QString &)> handler);
 
 } // namespace errordisplay

@@ -1,5 +1,6 @@
 #include "print/PageDlg.h"
 
+#include "platform/UserInteraction.h"
 #include "platform/core/IntText.h"
 
 #include <QGroupBox>
@@ -41,8 +42,6 @@ void TSpinEdit::fixup(QString &input) const
 {
     input = QString::number(valueFromText(input));
 }
-
-std::function<bool(TPageConfigDlg &)> TPageConfigDlg::AnswerHook;
 
 TPageConfigDlg::TPageConfigDlg(QWidget *parent) : QDialog(parent)
 {
@@ -103,8 +102,7 @@ bool TPageConfigDlg::Edit(QWidget *parent, qint32 &left, qint32 &right, qint32 &
     dialog.RightEdit->setValue(right);
     dialog.TopEdit->setValue(top);
     dialog.BottomEdit->setValue(bottom);
-    const bool ok = AnswerHook ? AnswerHook(dialog) : dialog.exec() == QDialog::Accepted;
-    if (!ok)
+    if (dialogs::User().Exec(dialog) != QDialog::Accepted)
         return false;
     left = dialog.LeftEdit->Value();
     right = dialog.RightEdit->Value();

@@ -1,7 +1,6 @@
 #pragma once
 #include <QDialog>
 #include <QSpinBox>
-#include <functional>
 
 class QGroupBox;
 class QLabel;
@@ -40,9 +39,6 @@ public:
 
     // Shows the margins; on OK they become what the fields read (true).
     static bool Edit(QWidget *parent, qint32 &left, qint32 &right, qint32 &top, qint32 &bottom);
-    // Tests work the dialog in place of the user: the hook gets the dialog
-    // filled in and returns whether OK was pressed.
-    static std::function<bool(TPageConfigDlg &dialog)> AnswerHook;
 
 private:
     TSpinEdit *AddRow(const char *name, const QString &caption, int top, bool shown);

@@ -1,5 +1,7 @@
 #include "print/PrintDialogs.h"
 
+#include "platform/UserInteraction.h"
+
 #include <QPageSetupDialog>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -7,8 +9,6 @@
 namespace printdialogs {
 
 namespace {
-
-const THooks *g_hooks = nullptr;
 
 // Qt's dialog on Linux offers "from page … to page" whatever the options
 // say, and enables it again whenever it is shown: we print no page ranges.
@@ -30,22 +30,15 @@ protected:
 
 } // namespace
 
-void SetHooks(const THooks *hooks)
-{
-    g_hooks = hooks;
-}
-
 std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool offerSelection)
 {
-    if (g_hooks && g_hooks->print)
-        return g_hooks->print(offerSelection);
     printer.setPrintRange(QPrinter::AllPages);
     TPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);
     dialog.setOption(QAbstractPrintDialog::PrintCurrentPage, false);
     dialog.setOption(QAbstractPrintDialog::PrintToFile, true);
-    if (dialog.exec() != QDialog::Accepted)
+    if (dialogs::User().Exec(dialog) != QDialog::Accepted)
         return std::nullopt;
     TPrintChoice choice;
     choice.Selection = offerSelection && printer.printRange() == QPrinter::Selection;
@@ -57,12 +50,8 @@ std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool of
 
 void SetupPrinter(QWidget *parent, QPrinter &printer)
 {
-    if (g_hooks && g_hooks->setup) {
-        g_hooks->setup();
-        return;
-    }
     QPageSetupDialog dialog(&printer, parent);
-    dialog.exec();
+    dialogs::User().Exec(dialog);
 }
 
 } // namespace printdialogs

@@ -1,7 +1,6 @@
 #pragma once
-// The print and printer setup dialogs over the printer of the run. Tests
-// answer in place of the dialogs.
-#include <functional>
+// The print and printer setup dialogs over the printer of the run, run
+// through dialogs::User().
 #include <optional>
 
 class QPrinter;
@@ -22,13 +21,5 @@ std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool of
 
 // Paper and orientation of the chosen printer, kept for later jobs.
 void SetupPrinter(QWidget *parent, QPrinter &printer);
-
-struct THooks
-{
-    std::function<std::optional<TPrintChoice>(bool offerSelection)> print;
-    std::function<void()> setup;
-};
-// nullptr restores the real dialogs.
-void SetHooks(const THooks *hooks);
 
 } // namespace printdialogs

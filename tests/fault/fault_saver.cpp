@@ -13,6 +13,7 @@
 //   fault_saver open FILE            open FILE in the editor, then "Sichern"
 //                                    (answering "Nein" to any question)
 #include "FaultContent.h"
+#include "../support/ScriptedUser.h"
 
 #include "app/EditMain.h"
 #include "editor/MultEdit.h"
@@ -43,15 +44,9 @@ int main(int argc, char **argv)
     const QString mode = args.at(1);
     const QString file = QFileInfo(args.at(2)).absoluteFilePath();
 
-    dialogs::THooks hooks;
-    QStringList shown;
-    hooks.message = [&](const QString &caption, const QString &text) { shown << caption + QLatin1Char('|') + text; };
-    hooks.ask = [&](const QString &caption, const QString &text) {
-        shown << caption + QLatin1Char('|') + text;
-        return dialogs::TAnswer::No;
-    };
-    dialogs::SetHooks(&hooks);
-    errordisplay::SetHandler([&](const QString &message) { shown << message; });
+    TScriptedUser user;
+    user.WhenNoAnswerLeft = dialogs::TAnswer::No;
+    QStringList &shown = user.Shown;
 
     bool saved = false;
     if (mode == QLatin1String("text") && args.size() == 4) {
@@ -95,6 +90,5 @@ int main(int argc, char **argv)
     for (const QString &line : shown)
         Say(line);
     Say(saved ? QStringLiteral("gespeichert") : QStringLiteral("nicht gespeichert"));
-    dialogs::SetHooks(nullptr);
     return 0;
 }

@@ -2,6 +2,7 @@
 // again, a thousand handed over by one later start, and two hundred later
 // starts in a row, each a real process of the program. Every file must be
 // open exactly once afterwards.
+#include "../support/ScriptedUser.h"
 #include "../widgets/TestSupport.h"
 #include "app/EditMain.h"
 #include "app/JustOne.h"
@@ -49,15 +50,7 @@ protected:
     void SetUp() override
     {
         apptitle::SetTitle(QStringLiteral("Quillon 32"));
-        hooks.ask = [this](const QString &caption, const QString &text) {
-            unexpected << caption + QLatin1Char('|') + text;
-            return dialogs::TAnswer::No;
-        };
-        hooks.message = [this](const QString &caption, const QString &text) {
-            unexpected << caption + QLatin1Char('|') + text;
-        };
-        dialogs::SetHooks(&hooks);
-        errordisplay::SetHandler([this](const QString &message) { unexpected << message; });
+        user.WhenNoAnswerLeft = dialogs::TAnswer::No;
         form = new TMainForm;
         form->IniFileName.clear();
     }
@@ -66,9 +59,7 @@ protected:
         form->IniFileName.clear();
         form->close();
         delete form;
-        dialogs::SetHooks(nullptr);
-        errordisplay::SetHandler(nullptr);
-        EXPECT_EQ(unexpected, QStringList());
+        EXPECT_EQ(user.Shown, QStringList());
     }
 
     // Files "datei0000.txt" ... in the temporary folder, each with its own text.
@@ -156,8 +147,7 @@ protected:
     }
 
     QTemporaryDir dir;
-    dialogs::THooks hooks;
-    QStringList unexpected;
+    TScriptedUser user;
     TMainForm *form = nullptr;
 };
 

@@ -10,8 +10,8 @@
 namespace {
 
 // A modal dialog nobody answers would hang the run: the tests answer every
-// question through hooks, so any dialog that still opens modally is a
-// failure, and is closed.
+// question through the scripted user, so any dialog that still opens
+// modally is a failure, and is closed.
 class UnexpectedDialogGuard : public QObject
 {
 protected:

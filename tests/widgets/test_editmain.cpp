@@ -1,11 +1,11 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "app/EditMain.h"
 #include "dialogs/FiltForm.h"
 #include "dialogs/OthEdit.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
-#include "platform/ErrorDisplay.h"
 #include "platform/core/Cp1252.h"
 
 #include <QFileInfo>
@@ -14,6 +14,8 @@
 #include <QWindow>
 
 #include <QAction>
+#include <QLineEdit>
+#include <QPushButton>
 #include <QLabel>
 #include <gtest/gtest.h>
 
@@ -22,27 +24,28 @@ using dialogs::TAnswer;
 
 namespace {
 
+// Types `command` into "Anderer Editor" and presses OK.
+std::function<void(QDialog &)> OtherEditorAnswer(const QString &command)
+{
+    return [command](QDialog &dialog) {
+        auto &form = dynamic_cast<TOtherEditorForm &>(dialog);
+        form.FileNameEdit->setText(command);
+        form.OKBtn->click();
+    };
+}
+
 class MainFormTest : public ::testing::Test
 {
 protected:
     void SetUp() override
     {
         apptitle::SetTitle(QStringLiteral("Quillon 32"));
-        hooks.ask = [this](const QString &caption, const QString &text) {
+        user.WhenNoAnswerLeft = TAnswer::No;
+        // The file in front while a question is open.
+        user.Meanwhile = [this] {
             const TMultiEditor *editor = form->Editor();
-            const QString current =
-                editor->FileCount() ? QFileInfo(editor->ControlList().Name(editor->FileIndex())).fileName() : QString();
-            asked << caption + QLatin1Char('|') + text + QLatin1Char('|') + current;
-            return answers.isEmpty() ? TAnswer::No : answers.takeFirst();
-        };
-        hooks.save = [](const QString &, const QString &, const QString &) { return QString(); };
-        hooks.message = [this](const QString &caption, const QString &text) { errors << caption + "|" + text; };
-        dialogs::SetHooks(&hooks);
-        errordisplay::SetHandler([this](const QString &m) { errors << m; });
-        started.clear();
-        TMainForm::StartProgram = [this](const QString &program, const QStringList &args) {
-            started << program + QLatin1Char('|') + args.join(QLatin1Char('|'));
-            return true;
+            fronts << (editor->FileCount() ? QFileInfo(editor->ControlList().Name(editor->FileIndex())).fileName()
+                                           : QString());
         };
         form = new TMainForm;
         form->IniFileName.clear();
@@ -53,8 +56,6 @@ protected:
         answers = QList<TAnswer>(20, TAnswer::No);
         form->close();
         delete form;
-        dialogs::SetHooks(nullptr);
-        errordisplay::SetHandler(nullptr);
     }
     QString MakeFile(const QString &name, const QByteArray &bytes)
     {
@@ -64,9 +65,10 @@ protected:
     TXMemo *Memo() const { return form->Editor()->CurrentControl(); }
 
     QTemporaryDir dir;
-    dialogs::THooks hooks;
-    QList<TAnswer> answers;
-    QStringList asked, errors, started;
+    TScriptedUser user;
+    QList<TAnswer> &answers = user.Answers;
+    QStringList &asked = user.Questions, &errors = user.Errors, &started = user.Started;
+    QStringList fronts;
     TMainForm *form = nullptr;
 };
 
@@ -94,7 +96,7 @@ TEST_F(MainFormTest, TheCaptionNamesTheCurrentFile)
 TEST_F(MainFormTest, SaveAsRenamesTheCaption)
 {
     ASSERT_TRUE(form->FormShow({}, dir.path()));
-    hooks.save = [this](const QString &, const QString &, const QString &) { return dir.filePath("neu.txt"); };
+    user.SaveAnswers << dir.filePath("neu.txt");
     Memo()->SetSelText("x");
     form->Item("Sichernunter1")->trigger();
     EXPECT_EQ(form->windowTitle(), dir.filePath("neu.txt") + QStringLiteral(" : Quillon 32"));
@@ -129,10 +131,7 @@ TEST_F(MainFormTest, ClosingAsksForAThenCThenDThenB)
         form->Editor()->ControlAt(i)->SetSelText("changed ");
     answers = {TAnswer::No, TAnswer::No, TAnswer::No, TAnswer::No};
     EXPECT_TRUE(form->close());
-    QStringList order;
-    for (const QString &q : asked)
-        order << q.section(QLatin1Char('|'), 2);
-    EXPECT_EQ(order, (QStringList{"A", "C", "D", "B"}));
+    EXPECT_EQ(fronts, (QStringList{"A", "C", "D", "B"}));
 }
 
 TEST_F(MainFormTest, CancellingASaveQuestionKeepsTheWindowWithTheRest)
@@ -269,12 +268,8 @@ TEST_F(MainFormTest, TheOtherEditorGetsTheSavedFileAsArguments)
 {
     const QString path = MakeFile("a;rm -rf x.txt", "alt");
     ASSERT_TRUE(form->FormShow({path}, dir.path()));
-    TOtherEditorForm::AnswerHook = [](QString &command) {
-        command = QStringLiteral("/usr/bin/mein-editor --neu");
-        return true;
-    };
+    user.DialogAnswers << OtherEditorAnswer(QStringLiteral("/usr/bin/mein-editor --neu"));
     form->Item("AndererEditor1")->trigger();
-    TOtherEditorForm::AnswerHook = nullptr;
     EXPECT_EQ(form->Item("ExportItem")->text(), QStringLiteral("&Übergeben an /usr/bin/mein-editor --neu"));
 
     Memo()->SetSelText("neu ");
@@ -326,12 +321,8 @@ TEST_F(MainFormTest, NamesInTheWindowAreShownAsTheyAre)
     EXPECT_EQ(hint->text(), dir.filePath(name));
     EXPECT_EQ(hint->textFormat(), Qt::PlainText);
 
-    TOtherEditorForm::AnswerHook = [](QString &command) {
-        command = QStringLiteral("/opt/a&b/<b>ed</b>");
-        return true;
-    };
+    user.DialogAnswers << OtherEditorAnswer(QStringLiteral("/opt/a&b/<b>ed</b>"));
     form->Item("AndererEditor1")->trigger();
-    TOtherEditorForm::AnswerHook = nullptr;
     EXPECT_EQ(form->Item("ExportItem")->text(), QStringLiteral("&Übergeben an /opt/a&&b/<b>ed</b>"));
 }
 
@@ -365,17 +356,18 @@ TEST_F(MainFormTest, TheFilterDialogChangesTheEditorsFilterOnlyOnOk)
 {
     ASSERT_TRUE(form->FormShow({}, dir.path()));
     const QString before = form->Editor()->Filter();
-    TFilterSelDlg::AnswerHook = [](QString &filter) {
-        filter = QStringLiteral("Geändert|*.x|");
-        return false;
+    user.DialogAnswers << [](QDialog &d) {
+        auto &filter = dynamic_cast<TFilterSelDlg &>(d);
+        filter.SetFilterText(QStringLiteral("Geändert|*.x|"));
+        filter.CancelBtn->click();
     };
     form->Item("Filter1")->trigger();
     EXPECT_EQ(form->Editor()->Filter(), before);
-    TFilterSelDlg::AnswerHook = [](QString &filter) {
-        filter = QStringLiteral("Alles|*|");
-        return true;
+    user.DialogAnswers << [](QDialog &d) {
+        auto &filter = dynamic_cast<TFilterSelDlg &>(d);
+        filter.SetFilterText(QStringLiteral("Alles|*|"));
+        filter.OKBtn->click();
     };
     form->Item("Filter1")->trigger();
-    TFilterSelDlg::AnswerHook = nullptr;
     EXPECT_EQ(form->Editor()->Filter(), QStringLiteral("Alles|*|"));
 }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "editor/GotoDlg.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
@@ -7,6 +8,7 @@
 #include "editor/FindDialog.h"
 
 #include <QCheckBox>
+#include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <gtest/gtest.h>
@@ -21,14 +23,7 @@ class FindReplaceTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        hooks.message = [this](const QString &caption, const QString &text) { messages << caption + "|" + text; };
-        dialogs::SetHooks(&hooks);
         apptitle::SetTitle(QStringLiteral("Quillon 32"));
-    }
-    void TearDown() override
-    {
-        dialogs::SetHooks(nullptr);
-        TLineDlg::AnswerHook = nullptr;
     }
     TXMemo *Open(const QByteArray &text)
     {
@@ -52,8 +47,8 @@ protected:
         b->click();
     }
 
-    dialogs::THooks hooks;
-    QStringList messages;
+    TScriptedUser user;
+    QStringList &messages = user.Messages;
     TMultiEditor editor;
 };
 
@@ -150,8 +145,7 @@ TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
 #if defined(__SANITIZE_ADDRESS__)
     GTEST_SKIP() << "the sanitizer's allocator does not survive an address space limit";
 #else
-    QStringList errors;
-    errordisplay::SetHandler([&](const QString &message) { errors << message; });
+    const QStringList &errors = user.Errors;
     TXMemo *other = Open("ungesichert");
     Key(other, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("!"));
     QByteArray text;
@@ -179,7 +173,6 @@ TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
     ASSERT_EQ(setrlimit(RLIMIT_AS, &tight), 0);
     Button(editor.ReplaceDialog(), QStringLiteral("Alle ersetzen"))->click();
     setrlimit(RLIMIT_AS, &old);
-    errordisplay::SetHandler(nullptr);
 
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains(QStringLiteral("zu wenig Arbeitsspeicher"))) << errors.first().toStdString();
@@ -234,26 +227,26 @@ TEST_F(FindReplaceTest, GoToLine)
     for (int i = 1; i <= 20; ++i)
         text += "Zeile " + QByteArray::number(i) + "\r\n";
     TXMemo *memo = Open(text + "xyz");
-    QString entry;
-    TLineDlg::AnswerHook = [&](const QString &) -> std::optional<QString> { return entry; };
     const auto lineOf = [&] { return CaretLine(memo); };
-    for (const auto &[input, line] : QList<QPair<QString, qint64>>{{"3", 3}, {"0", 1}, {"-5", 1}, {"$10", 16},
-                                                                   {" 0x11", 17}, {"99999", 21}}) {
-        entry = input;
+    // The entry is read as the settings file's integers are.
+    for (const auto &[input, line] : QList<QPair<QString, qint64>>{{"3", 3}, {"0", 1}, {"-5", 1}, {" 0x11", 17},
+                                                                   {"99999", 21}, {"abc", 21}}) {
+        user.DialogAnswers << [input = input](QDialog &dialog) {
+            auto &entry = dynamic_cast<TLineDlg &>(dialog);
+            entry.LineNoEdit->setText(input);
+            entry.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+        };
         editor.GotoClick(nullptr);
         EXPECT_EQ(lineOf(), line) << input.toStdString();
     }
     EXPECT_EQ(memo->SelStart(), memo->TextLength()) << "past the end: the end of the text";
-    for (const QString bad : {"abc", "", "99999999999999"}) {
-        entry = bad;
-        editor.GotoClick(nullptr);
-        EXPECT_EQ(lineOf(), 21) << bad.toStdString();
-    }
-    TLineDlg::AnswerHook = [](const QString &preset) -> std::optional<QString> {
-        EXPECT_EQ(preset, QStringLiteral("21"));
-        return std::nullopt;
-    };
+    // Cancelled: the caret stays; the entry starts at the caret's line.
+    QString preset;
+    user.DialogAnswers << [&](QDialog &dialog) { preset = dynamic_cast<TLineDlg &>(dialog).LineNoEdit->text(); };
     editor.GotoClick(nullptr);
+    EXPECT_EQ(preset, QStringLiteral("21"));
+    EXPECT_EQ(lineOf(), 21);
+    EXPECT_EQ(user.DialogsRun.size(), 7);
 }
 
 TEST_F(FindReplaceTest, GoToLineKeepsTheColumnAndWorksBeyond65535)

@@ -1,4 +1,4 @@
-#include "platform/ErrorDisplay.h"
+#include "../support/ScriptedUser.h"
 
 #include <QCoreApplication>
 #include <QEvent>
@@ -28,8 +28,7 @@ protected:
 
 TEST(GuardedApplicationTest, AnExceptionLeavingAnEventHandlerIsShownAndTheProgramGoesOn)
 {
-    QStringList shown;
-    errordisplay::SetHandler([&](const QString &message) { shown << message; });
+    TScriptedUser user;
     TThrowingObject object;
     for (int type : {int(QEvent::User), QEvent::User + 1, QEvent::User + 2}) {
         QEvent event(static_cast<QEvent::Type>(type));
@@ -38,8 +37,7 @@ TEST(GuardedApplicationTest, AnExceptionLeavingAnEventHandlerIsShownAndTheProgra
     // Posted events pass the same guard inside the event loop.
     QCoreApplication::postEvent(&object, new QEvent(QEvent::User));
     QCoreApplication::processEvents();
-    errordisplay::SetHandler(nullptr);
     const QString noMemory = QStringLiteral("Der Befehl kann nicht ausgeführt werden: zu wenig Arbeitsspeicher");
     const QString failed = QStringLiteral("Der Befehl ist mit einem Fehler abgebrochen worden.");
-    EXPECT_EQ(shown, QStringList({noMemory, failed, failed, noMemory}));
+    EXPECT_EQ(user.Errors, QStringList({noMemory, failed, failed, noMemory}));
 }

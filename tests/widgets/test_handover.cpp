@@ -1,11 +1,11 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "app/EditMain.h"
 #include "app/JustOne.h"
 #include "app/core/CommandLine.h"
 #include "app/core/HandOver.h"
 #include "editor/MultEdit.h"
 #include "platform/Dialogs.h"
-#include "platform/ErrorDisplay.h"
 
 #include <QAction>
 #include <QDir>
@@ -25,16 +25,11 @@ class HandOverTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        hooks.ask = [](const QString &, const QString &) { return dialogs::TAnswer::No; };
-        hooks.save = [](const QString &, const QString &, const QString &) { return QString(); };
-        hooks.message = [this](const QString &caption, const QString &text) { errors << caption + "|" + text; };
-        dialogs::SetHooks(&hooks);
-        errordisplay::SetHandler([this](const QString &m) { errors << m; });
-        TMainForm::StartProgram = [this](const QString &program, const QStringList &args) {
-            started << program + QLatin1Char('|') + args.join(QLatin1Char('|')) + QLatin1Char('|')
-                           + qEnvironmentVariable(TJustOne::kOwnInstanceVariable);
-            listeningWhileStarting = form->JustOne()->Active();
-            return true;
+        user.WhenNoAnswerLeft = dialogs::TAnswer::No;
+        // What a program started now finds: its environment, this window listening or not.
+        user.Meanwhile = [this] {
+            environment = qEnvironmentVariable(TJustOne::kOwnInstanceVariable);
+            listening = form->JustOne()->Active();
         };
         form = std::make_unique<TMainForm>();
         form->IniFileName.clear();
@@ -44,8 +39,6 @@ protected:
         form->IniFileName.clear();
         form->close();
         form.reset();
-        dialogs::SetHooks(nullptr);
-        errordisplay::SetHandler(nullptr);
     }
     QString MakeFile(const QString &name, const QByteArray &bytes)
     {
@@ -84,9 +77,10 @@ protected:
     }
 
     QTemporaryDir dir;
-    dialogs::THooks hooks;
-    QStringList errors, started;
-    bool listeningWhileStarting = true;
+    TScriptedUser user;
+    QStringList &errors = user.Shown, &started = user.Started;
+    QString environment;
+    bool listening = true;
     std::unique_ptr<TMainForm> form;
 };
 
@@ -152,9 +146,10 @@ TEST_F(HandOverTest, NeuerEditorStartsACopyThatKeepsTheFileAndListensAgain)
     form->JustOne()->SetActive(true);
     form->Item("NeuerEditor1")->trigger();
     // The copy is told to stay on its own; this process is not.
-    EXPECT_EQ(started, QStringList{QCoreApplication::applicationFilePath() + "|" + path + "|1"});
+    EXPECT_EQ(started, QStringList{QCoreApplication::applicationFilePath() + "|" + path});
+    EXPECT_EQ(environment, QStringLiteral("1"));
     EXPECT_FALSE(qEnvironmentVariableIsSet(TJustOne::kOwnInstanceVariable));
-    EXPECT_FALSE(listeningWhileStarting);
+    EXPECT_FALSE(listening);
     EXPECT_TRUE(form->JustOne()->Active());
     EXPECT_EQ(OpenNames(), QStringList{dir.filePath("y.txt")});
 }

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "editor/MultEdit.h"
 #include "platform/core/EditorError.h"
 #include "platform/Dialogs.h"
@@ -29,27 +30,7 @@ class MultiEditorTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        hooks.ask = [this](const QString &caption, const QString &text) {
-            questions << caption + QLatin1Char('|') + text;
-            return answers.isEmpty() ? TAnswer::Cancel : answers.takeFirst();
-        };
-        hooks.save = [this](const QString &title, const QString &, const QString &preset) {
-            saveTitles << title;
-            savePresets << preset;
-            return saveAnswer;
-        };
-        hooks.open = [this](const QString &, const QString &, const QString &preset) {
-            openPresets << preset;
-            return openAnswer;
-        };
-        dialogs::SetHooks(&hooks);
-        errordisplay::SetHandler([this](const QString &message) { errors << message; });
         editor.resize(600, 400);
-    }
-    void TearDown() override
-    {
-        dialogs::SetHooks(nullptr);
-        errordisplay::SetHandler(nullptr);
     }
     QString Path(const QString &name) const { return dir.filePath(name); }
     QString MakeFile(const QString &name, const QByteArray &bytes)
@@ -68,11 +49,10 @@ protected:
     }
 
     QTemporaryDir dir;
-    dialogs::THooks hooks;
-    QList<TAnswer> answers;
-    QStringList questions, errors, saveTitles, savePresets, openPresets;
-    QString saveAnswer;
-    QStringList openAnswer;
+    TScriptedUser user;
+    QList<TAnswer> &answers = user.Answers;
+    QStringList &questions = user.Questions, &errors = user.Errors, &saveTitles = user.SaveTitles,
+                &savePresets = user.SavePresets, &openPresets = user.OpenPresets;
     TMultiEditor editor;
 };
 
@@ -171,7 +151,6 @@ TEST_F(MultiEditorTest, AFileWhoseNameBeginsWithALessThanSignIsSavedUnderItsName
     Click(btSaveFile);
     EXPECT_TRUE(saveTitles.isEmpty()) << "asked for a name";
     EXPECT_EQ(ReadBytes(path), QByteArray("neu alt\r\n"));
-    saveAnswer.clear();
     editor.SaveAsFileClick(nullptr);
     EXPECT_EQ(savePresets, QStringList{"*.txt"});
 }
@@ -238,9 +217,9 @@ TEST_F(MultiEditorTest, AFifoTabIsNeverSavedOverButCanBeSavedElsewhere)
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO was replaced";
 
-    saveAnswer = Path(QStringLiteral("kopie.txt"));
+    user.SaveAnswers << Path(QStringLiteral("kopie.txt"));
     editor.SaveAsFileClick(nullptr);
-    EXPECT_EQ(ReadBytes(saveAnswer), QByteArray("Text"));
+    EXPECT_EQ(ReadBytes(Path(QStringLiteral("kopie.txt"))), QByteArray("Text"));
     EXPECT_FALSE(memo->Modified());
     EXPECT_EQ(errors.size(), 1);
 }
@@ -266,7 +245,8 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
 {
     editor.NewFileClick(nullptr);
     editor.CurrentControl()->SetSelText("Brief");
-    saveAnswer = Path(QStringLiteral("brief.txt"));
+    const QString saveAnswer = Path(QStringLiteral("brief.txt"));
+    user.SaveAnswers << saveAnswer;
     Click(btSaveFile); // untitled: the save button asks for a name
     EXPECT_EQ(saveTitles, QStringList{"Sichere Textdatei unter"});
     EXPECT_EQ(savePresets, QStringList{"*.TXT"});
@@ -276,7 +256,7 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_EQ(editor.TabRow()->toolTip(), saveAnswer);
     EXPECT_EQ(editor.CurrentControl()->Hint(), saveAnswer);
 
-    saveAnswer.clear(); // cancelled: nothing changes
+    // No answer: cancelled, nothing changes.
     EXPECT_FALSE(editor.SaveAsFileClick(nullptr));
     EXPECT_EQ(savePresets.last(), QStringLiteral("*.txt"));
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
@@ -301,14 +281,14 @@ TEST_F(MultiEditorTest, AnUntitledNameWithAFolderAsksForANameOnSave)
 
 TEST_F(MultiEditorTest, OpenDialogOpensEverySelectedFileInOrder)
 {
-    openAnswer = {MakeFile("c.log", "c"), MakeFile("a.txt", "a"), MakeFile("b", "b")};
+    user.OpenAnswers << QStringList{MakeFile("c.log", "c"), MakeFile("a.txt", "a"), MakeFile("b", "b")};
     const QString before = TMultiPanel::LastOpenPattern;
     Click(btOpenFile);
     EXPECT_EQ(openPresets, QStringList{before});
     EXPECT_EQ(editor.TabNames(), (QStringList{"c.log", "a.txt", "b"}));
     EXPECT_EQ(TMultiPanel::LastOpenPattern, QStringLiteral("*.log"));
     EXPECT_EQ(editor.FileIndex(), 2);
-    openAnswer = {MakeFile("ohne", "x")};
+    user.OpenAnswers << QStringList{MakeFile("ohne", "x")};
     Click(btOpenFile);
     EXPECT_EQ(TMultiPanel::LastOpenPattern, QStringLiteral("*"));
 }
@@ -347,10 +327,7 @@ TEST_F(MultiEditorTest, AnAnswerActsOnTheFileItWasAskedFor)
     const QString a = MakeFile(QStringLiteral("A.txt"), "a");
     const QString b = MakeFile(QStringLiteral("B.txt"), "b");
     // A file handed over while the question is open comes to the front.
-    hooks.ask = [&](const QString &, const QString &) {
-        editor.OpenFile(b);
-        return answers.takeFirst();
-    };
+    user.Meanwhile = [&] { editor.OpenFile(b); };
     editor.OpenFile(a);
     editor.CurrentControl()->SetSelText("neu ");
     answers = {TAnswer::No};
@@ -371,10 +348,8 @@ TEST_F(MultiEditorTest, AnAnswerActsOnTheFileItWasAskedFor)
     editor.CurrentControl()->SetSelText("x");
     editor.CurrentControl()->Select(0, 1);
     editor.CurrentControl()->SetSelText("");
-    hooks.ask = [&](const QString &, const QString &) {
-        editor.OpenFile(a);
-        return TAnswer::No;
-    };
+    user.Meanwhile = [&] { editor.OpenFile(a); };
+    answers = {TAnswer::No};
     editor.CloseFileClick(nullptr);
     EXPECT_EQ(editor.TabNames(), QStringList{"A.txt"});
     EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("a"));
@@ -385,7 +360,6 @@ TEST_F(MultiEditorTest, ACancelledSaveAsNeverClosesUnsavedText)
     editor.NewFileClick(nullptr);
     editor.CurrentControl()->SetSelText("ungesichert");
     answers << TAnswer::Yes;
-    saveAnswer.clear();
     editor.CloseFileClick(nullptr);
     EXPECT_EQ(editor.FileCount(), 1);
     EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("ungesichert"));
@@ -493,13 +467,10 @@ TEST_F(MultiEditorTest, EveryClickRaisesItsEventFirst)
     QObject::connect(&editor, &TMultiPanel::OnSaveFileClick, [&](QObject *) { seen << "save"; });
     QObject::connect(&editor, &TMultiPanel::OnCopyClick, [&](QObject *) { seen << "copy"; });
     QObject::connect(&editor, &TMultiPanel::OnFontClick, [&](QObject *) { seen << "font"; });
-    hooks.font = [&](QFont &) {
-        seen << "dialog";
-        return false;
-    };
     Click(btNewFile);
     Click(btSaveFile);
     Click(btCopyText);
+    user.Meanwhile = [&] { seen << "dialog"; };
     Click(btFont);
     EXPECT_EQ(seen, (QStringList{"new:0NEWFILE", "save", "saveas", "copy", "font", "dialog"}));
 }
@@ -551,10 +522,7 @@ TEST_F(MultiEditorTest, ControlsFollowTheChosenFontUnlessTheyHaveTheirOwn)
     editor.OpenFile(MakeFile("b.txt", "b"));
     const QFont own(QStringLiteral("DejaVu Sans Mono"), 14);
     editor.ControlAt(1)->SetEditorFont(own);
-    hooks.font = [](QFont &font) {
-        font = QFont(QStringLiteral("Liberation Serif"), 12);
-        return true;
-    };
+    user.FontAnswers << QFont(QStringLiteral("Liberation Serif"), 12);
     Click(btFont);
     EXPECT_EQ(editor.EditorFont().family(), QStringLiteral("Liberation Serif"));
     EXPECT_EQ(editor.ControlAt(0)->EditorFont().family(), QStringLiteral("Liberation Serif"));

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "app/EditMain.h"
 #include "editor/MultEdit.h"
 #include "platform/core/EditorError.h"
@@ -124,14 +125,8 @@ class PrintTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        errordisplay::SetHandler([this](const QString &message) { errors << message; });
         editor.resize(700, 500);
         editor.show();
-    }
-    void TearDown() override
-    {
-        errordisplay::SetHandler(nullptr);
-        printdialogs::SetHooks(nullptr);
     }
     TXMemo *OpenText(const QString &name, const QByteArray &bytes)
     {
@@ -143,8 +138,9 @@ protected:
     }
 
     QTemporaryDir dir;
+    TScriptedUser user;
+    QStringList &errors = user.Errors;
     TMultiEditor editor;
-    QStringList errors;
 };
 
 } // namespace

@@ -1,11 +1,9 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "app/EditMain.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
-#include "platform/Dialogs.h"
-#include "platform/ErrorDisplay.h"
 #include "print/PageDlg.h"
-#include "print/PrintDialogs.h"
 #include "print/Printer.h"
 
 #include <QAction>
@@ -13,6 +11,7 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPrintDialog>
 #include <QPrinter>
 #include <QProcess>
 #include <QToolButton>
@@ -36,15 +35,7 @@ protected:
     void SetUp() override
     {
         apptitle::SetTitle(QStringLiteral("Quillon 32"));
-        dialogHooks.ask = [](const QString &, const QString &) { return dialogs::TAnswer::No; };
-        dialogs::SetHooks(&dialogHooks);
-        errordisplay::SetHandler([this](const QString &m) { errors << m; });
-        printHooks.print = [this](bool offerSelection) {
-            offered << offerSelection;
-            return answer;
-        };
-        printHooks.setup = [this] { ++setups; };
-        printdialogs::SetHooks(&printHooks);
+        user.WhenNoAnswerLeft = dialogs::TAnswer::No;
         form = new TMainForm;
         form->IniFileName.clear();
         pdf = dir.filePath("out.pdf");
@@ -55,10 +46,6 @@ protected:
         form->close();
         delete form;
         ToNoPrinter();
-        TPageConfigDlg::AnswerHook = nullptr;
-        printdialogs::SetHooks(nullptr);
-        dialogs::SetHooks(nullptr);
-        errordisplay::SetHandler(nullptr);
     }
     QString MakeFile(const QString &name, const QByteArray &bytes)
     {
@@ -76,12 +63,22 @@ protected:
 
     QTemporaryDir dir;
     QString pdf;
-    dialogs::THooks dialogHooks;
-    printdialogs::THooks printHooks;
-    std::optional<printdialogs::TPrintChoice> answer;
+    // Chooses copies and range in the print dialog and closes it with OK;
+    // whether the dialog offered the selection is noted.
+    std::function<void(QDialog &)> PrintAnswer(int copies, bool selection)
+    {
+        return [this, copies, selection](QDialog &dialog) {
+            auto &print = dynamic_cast<QPrintDialog &>(dialog);
+            offered << print.testOption(QAbstractPrintDialog::PrintSelection);
+            print.printer()->setCopyCount(copies);
+            print.printer()->setPrintRange(selection ? QPrinter::Selection : QPrinter::AllPages);
+            print.done(QDialog::Accepted);
+        };
+    }
+
+    TScriptedUser user;
     QList<bool> offered;
-    int setups = 0;
-    QStringList errors;
+    QStringList &errors = user.Errors;
     TMainForm *form = nullptr;
 };
 
@@ -97,7 +94,7 @@ TEST_F(PrintMenuTest, CopiesAreSeparateJobsUnderTheTabCaption)
         QFile::remove(pdf); // each job writes the whole file anew
     });
     ToPdf();
-    answer = printdialogs::TPrintChoice{2, false};
+    user.DialogAnswers << PrintAnswer(2, false);
     form->Item("Drucken1")->trigger();
     EXPECT_EQ(offered, QList<bool>{false});
     EXPECT_EQ(jobs, 2);
@@ -106,7 +103,6 @@ TEST_F(PrintMenuTest, CopiesAreSeparateJobsUnderTheTabCaption)
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
 
     // Cancelled: nothing printed, nothing changed.
-    answer.reset();
     QFile::remove(pdf);
     form->Item("Drucken1")->trigger();
     EXPECT_EQ(jobs, 2);
@@ -119,7 +115,7 @@ TEST_F(PrintMenuTest, TheSelectionChoiceHoldsForTheBarButtonUntilTheNextDialog)
     ASSERT_TRUE(form->FormShow({"a.txt"}, dir.path()));
     Memo()->Select(6, 4);
     ToPdf();
-    answer = printdialogs::TPrintChoice{1, true};
+    user.DialogAnswers << PrintAnswer(1, true);
     form->Item("Drucken1")->trigger();
     EXPECT_EQ(offered, QList<bool>{true});
     EXPECT_TRUE(form->Editor()->PrintSelectionOnly);
@@ -133,7 +129,7 @@ TEST_F(PrintMenuTest, TheSelectionChoiceHoldsForTheBarButtonUntilTheNextDialog)
     button->click();
     EXPECT_EQ(PdfText(pdf), QStringLiteral("eins"));
 
-    answer = printdialogs::TPrintChoice{1, false};
+    user.DialogAnswers << PrintAnswer(1, false);
     form->Item("Drucken1")->trigger();
     EXPECT_FALSE(form->Editor()->PrintSelectionOnly);
     EXPECT_EQ(PdfText(pdf), QStringLiteral("eins zwei drei"));
@@ -176,7 +172,8 @@ TEST_F(PrintMenuTest, ThePageDialogEditsThreeMarginsAndKeepsTheRightOne)
     editor->RightMargin = 77;
 
     QStringList shown;
-    TPageConfigDlg::AnswerHook = [&](TPageConfigDlg &dialog) {
+    user.DialogAnswers << [&](QDialog &page) {
+        auto &dialog = dynamic_cast<TPageConfigDlg &>(page);
         shown << dialog.windowTitle() << dialog.GroupBox1->title();
         for (TSpinEdit *edit : {dialog.LeftEdit, dialog.TopEdit, dialog.BottomEdit, dialog.RightEdit})
             shown << QString::number(edit->Value()) + (edit->isVisibleTo(&dialog) ? "" : " hidden");
@@ -191,7 +188,7 @@ TEST_F(PrintMenuTest, ThePageDialogEditsThreeMarginsAndKeepsTheRightOne)
         QTest::keyClicks(dialog.LeftEdit, QStringLiteral("25x"));
         dialog.BottomEdit->selectAll();
         QTest::keyClick(dialog.BottomEdit, Qt::Key_Up);
-        return true;
+        dialog.OKBtn->click();
     };
     form->Item("Seiteeinrichten1")->trigger();
     EXPECT_EQ(shown.mid(0, 6), (QStringList{"Seite zum Drucken einrichten", "Ränder", "15", "20", "-3", "77 hidden"}));
@@ -202,13 +199,14 @@ TEST_F(PrintMenuTest, ThePageDialogEditsThreeMarginsAndKeepsTheRightOne)
     EXPECT_EQ(editor->BottomMargin, -2);
     EXPECT_EQ(editor->RightMargin, 77);
 
-    TPageConfigDlg::AnswerHook = [](TPageConfigDlg &dialog) {
+    user.DialogAnswers << [](QDialog &page) {
+        auto &dialog = dynamic_cast<TPageConfigDlg &>(page);
         dialog.LeftEdit->setValue(99);
-        return false;
+        dialog.CancelBtn->click();
     };
     form->Item("Seiteeinrichten1")->trigger();
     EXPECT_EQ(editor->LeftMargin, 25);
 
     form->Item("Druckereinstellungen1")->trigger();
-    EXPECT_EQ(setups, 1);
+    EXPECT_EQ(user.DialogsRun, (QStringList{"PageConfigDlg", "PageConfigDlg", "QPageSetupDialog"}));
 }

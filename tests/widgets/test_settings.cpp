@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "app/EditMain.h"
 #include "app/core/IniFile.h"
 #include "app/JustOne.h"
@@ -21,15 +22,9 @@ class SettingsTest : public ::testing::Test
 protected:
     void SetUp() override
     {
-        hooks.ask = [this](const QString &caption, const QString &) {
-            asked << caption;
-            return answer;
-        };
-        hooks.message = [this](const QString &caption, const QString &text) { messages << caption + "|" + text; };
-        dialogs::SetHooks(&hooks);
+        user.WhenNoAnswerLeft = TAnswer::Yes;
         ini = dir.filePath("quillon.ini");
     }
-    void TearDown() override { dialogs::SetHooks(nullptr); }
 
     // A window that read `content` as its settings file.
     std::unique_ptr<TMainForm> Read(const QByteArray &content)
@@ -47,9 +42,9 @@ protected:
 
     QTemporaryDir dir;
     QString ini;
-    dialogs::THooks hooks;
-    TAnswer answer = TAnswer::Yes;
-    QStringList asked, messages;
+    TScriptedUser user;
+    TAnswer &answer = user.WhenNoAnswerLeft;
+    QStringList &asked = user.Questions, &messages = user.Messages;
 };
 
 } // namespace
@@ -206,7 +201,7 @@ TEST_F(SettingsTest, AFirstStartAsksBeforeCreatingTheFile)
     form.IniFileName = fresh;
     answer = TAnswer::No;
     EXPECT_TRUE(form.close());
-    EXPECT_EQ(asked, QStringList{"Bestätigen"});
+    EXPECT_EQ(asked, QStringList{"Bestätigen|Soll eine neue Ini-Datei unter\r\n" + fresh + "\r\nangelegt werden ?"});
     EXPECT_EQ(ReadBytes(fresh), QByteArray());
 }
 

@@ -1,4 +1,5 @@
 #include "TestSupport.h"
+#include "../support/ScriptedUser.h"
 #include "editor/XMemo.h"
 #include "platform/core/EditorError.h"
 #include "platform/Dialogs.h"
@@ -368,19 +369,16 @@ class GiantLineTest : public XMemoTest
 protected:
     void SetUp() override
     {
-        hooks.message = [this](const QString &, const QString &text) { messages << text; };
-        dialogs::SetHooks(&hooks);
         bytes = TextWithAGiantLine();
         WriteBytes(Path("gross.txt"), bytes);
         memo.resize(600, 400);
         memo.show();
         LoadTextFile(&memo, Path("gross.txt"));
     }
-    void TearDown() override { dialogs::SetHooks(nullptr); }
     qint64 ShownLines() { return memo.SendScintilla(QsciScintillaBase::SCI_GETLINECOUNT); }
 
-    dialogs::THooks hooks;
-    QStringList messages;
+    TScriptedUser user;
+    QStringList &messages = user.Messages;
     QByteArray bytes;
 };
 
