@@ -153,6 +153,7 @@ void TMultiEditor::Configure(TXMemo *control, const QString &fullName)
     control->SetWantTabs(m_wantTabs);
     control->SetWantReturns(m_wantReturns);
     control->SetWordWrap(m_wordWrap);
+    control->SetOverwrite(m_overwrite);
     control->SetScrollBars(m_scrollBars);
     control->SetHelpContext(HelpContext());
     control->SetFontColor(EditorFontColor());
@@ -570,6 +571,12 @@ void TMultiEditor::SetPlainText(bool on)
 {
     m_plainText = on;
     ForEachControl([&](TXMemo *control) { control->SetPlainText(on); });
+}
+
+void TMultiEditor::SetOverwrite(bool on)
+{
+    m_overwrite = on;
+    ForEachControl([&](TXMemo *control) { control->SetOverwrite(on); });
 }
 
 void TMultiEditor::EditorFontChanged()

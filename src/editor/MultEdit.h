@@ -41,6 +41,8 @@ public:
     void SetScrollBars(TScrollStyle style);
     bool PlainText() const { return m_plainText; }
     void SetPlainText(bool on);
+    bool Overwrite() const { return m_overwrite; }
+    void SetOverwrite(bool on);
     QString OtherEditor() const { return m_otherEditor; }
     void SetOtherEditor(const QString &command) { m_otherEditor = command; }
 
@@ -82,5 +84,6 @@ private:
     bool m_wordWrap = true;
     TScrollStyle m_scrollBars = TScrollStyle::ssBoth;
     bool m_plainText = true;
+    bool m_overwrite = false;
     QString m_otherEditor = QStringLiteral("Write.Exe");
 };

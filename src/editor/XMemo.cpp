@@ -16,6 +16,7 @@
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QUrl>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -715,12 +716,33 @@ void TXMemo::TypeBytes(const QByteArray &bytes)
         SetSelText(bytes);
         return;
     }
+    if (m_overwrite && !m_shown) {
+        if (const qint64 over = OverwritableLength(bytes.size()); over > 0) {
+            Select(SelStart(), over);
+            SetSelText(bytes);
+            return;
+        }
+    }
     // Appending at the caret lets Scintilla merge a run of typing into one
     // undo step, as typing in any editor does.
     EnsureEditRoom(0, bytes.size());
     SendScintilla(SCI_ADDTEXT, static_cast<uintptr_t>(bytes.size()), bytes.constData());
     SendScintilla(SCI_CHOOSECARETX);
     SendScintilla(SCI_SCROLLCARET);
+}
+
+qint64 TXMemo::OverwritableLength(qint64 count) const
+{
+    const qint64 start = SelStart();
+    const qint64 end = std::min(TextLength(), start + count);
+    qint64 at = start;
+    while (at < end) {
+        const char byte = char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(at)));
+        if (byte == '\r' || byte == '\n')
+            break;
+        ++at;
+    }
+    return at - start;
 }
 
 void TXMemo::keyPressEvent(QKeyEvent *event)
@@ -780,8 +802,12 @@ void TXMemo::HandleKey(QKeyEvent *event)
             return;
         }
         const char c = press('\r');
-        if (c == '\r')
+        if (c == '\r') {
+            // The line break takes the place of one byte, as any typed byte.
+            if (m_overwrite && !m_shown && SelLength() == 0)
+                Select(SelStart(), OverwritableLength(1));
             QsciScintillaBase::keyPressEvent(event);
+        }
         else if (c)
             TypeBytes(QByteArray(1, c));
         event->accept();

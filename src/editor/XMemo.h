@@ -111,6 +111,12 @@ public:
     void SetHideSelection(bool on);
     bool PlainText() const { return m_plainText; }
     void SetPlainText(bool on) { m_plainText = on; }
+    // Overwrite mode: a typed byte replaces the one right of the caret, one
+    // undo step per key. A line end or the end of the text is never typed
+    // over (typing there inserts, lines never join); a selection is replaced
+    // as in insert mode.
+    bool Overwrite() const { return m_overwrite; }
+    void SetOverwrite(bool on) { m_overwrite = on; }
     int HelpContext() const { return m_helpContext; }
     void SetHelpContext(int context) { m_helpContext = context; }
     QString Hint() const { return m_hint; }
@@ -188,6 +194,9 @@ private:
     void ApplyFont();
     void HandleKey(QKeyEvent *event);
     void TypeBytes(const QByteArray &bytes);
+    // The bytes right of the caret, up to `count`, that overwrite mode may
+    // type over: none of a line end.
+    qint64 OverwritableLength(qint64 count) const;
     // Makes sure the memory an edit needs is there before the text control
     // is touched: it cannot recover from running out half-way.
     void EnsureEditRoom(qint64 removed, qint64 inserted);
@@ -212,6 +221,7 @@ private:
     bool m_wantReturns = true;
     bool m_hideSelection = true;
     bool m_plainText = true;
+    bool m_overwrite = false;
     quint32 m_nativeScanCode = 0;
     bool m_parentFont = true;
     bool m_forcedModified = false;

@@ -9,6 +9,7 @@
 #include <QBuffer>
 #include <QClipboard>
 #include <QFileInfo>
+#include <QInputMethodEvent>
 #include <QMimeData>
 #include <gtest/gtest.h>
 #include <sys/resource.h>
@@ -300,6 +301,60 @@ TEST_F(XMemoTest, UndoGoesBackOneStepPerCall)
     EXPECT_EQ(memo.Text(), QByteArray("eins"));
     memo.Undo();
     EXPECT_EQ(memo.Text(), QByteArray(""));
+    EXPECT_FALSE(memo.Modified());
+}
+
+TEST_F(XMemoTest, OverwriteTypesOverCharactersButNeverOverALineEnd)
+{
+    memo.SetOverwrite(true);
+    for (const QByteArray &eol : {QByteArray("\r\n"), QByteArray("\n"), QByteArray("\r")}) {
+        memo.SetText("ab" + eol + "cd");
+        memo.SetSelStart(1);
+        Text(&memo, QStringLiteral("XYZ"));
+        EXPECT_EQ(memo.Text(), "aXYZ" + eol + "cd") << "over the line's last character, then appended";
+        Key(&memo, Qt::Key_Return);
+        EXPECT_EQ(memo.Text(), "aXYZ" + eol + eol + "cd") << "Enter at the line end inserts";
+    }
+    memo.SetText("ab");
+    memo.SetSelStart(1);
+    Text(&memo, QStringLiteral("XY"));
+    EXPECT_EQ(memo.Text(), QByteArray("aXY"));
+
+    // Several characters in one input: each takes one character's place.
+    memo.SetText("abc\r\nd");
+    memo.SetSelStart(0);
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("WXYZ"));
+    QCoreApplication::sendEvent(&memo, &commit);
+    EXPECT_EQ(memo.Text(), QByteArray("WXYZ\r\nd"));
+
+    memo.SetText("abcdef");
+    memo.Select(1, 3);
+    Text(&memo, QStringLiteral("Q"));
+    EXPECT_EQ(memo.Text(), QByteArray("aQef")) << "a selection is replaced as in insert mode";
+
+    // Enter and Tab take a character's place like any typed character.
+    memo.SetWantTabs(true);
+    memo.SetText("abcd\r\n");
+    memo.SetSelStart(1);
+    Key(&memo, Qt::Key_Tab);
+    Key(&memo, Qt::Key_Return);
+    EXPECT_EQ(memo.Text(), QByteArray("a\t\r\nd\r\n"));
+    Key(&memo, Qt::Key_Backspace);
+    EXPECT_EQ(memo.Text(), QByteArray("a\td\r\n")) << "Backspace deletes, as in insert mode";
+}
+
+TEST_F(XMemoTest, OverwriteUndoesOneKeyAtATime)
+{
+    memo.SetOverwrite(true);
+    memo.SetText("abcd\r\n");
+    memo.SetSelStart(1);
+    Text(&memo, QStringLiteral("XYZW"));
+    ASSERT_EQ(memo.Text(), QByteArray("aXYZW\r\n"));
+    for (const char *before : {"aXYZ\r\n", "aXYd\r\n", "aXcd\r\n", "abcd\r\n"}) {
+        memo.Undo();
+        EXPECT_EQ(memo.Text(), QByteArray(before));
+    }
     EXPECT_FALSE(memo.Modified());
 }
 
