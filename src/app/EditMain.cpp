@@ -7,6 +7,7 @@
 #include "app/JustOne.h"
 #include "app/core/IniFile.h"
 #include "app/core/IniHelp.h"
+#include "app/core/Settings.h"
 #include "dialogs/FiltForm.h"
 #include "dialogs/OthEdit.h"
 #include "dialogs/core/ProgramCommand.h"
@@ -92,11 +93,6 @@ QString ExportCaption(const QString &otherEditor)
     return QStringLiteral("&Übergeben an ") + QString(otherEditor).replace(QLatin1Char('&'), QLatin1String("&&"));
 }
 
-// Font sizes the text can be read and drawn in; QFontDialog offers up to 512.
-constexpr int kMinFontPoints = 4;
-constexpr int kMaxFontPoints = 512;
-constexpr int kMinFontPixels = 5;
-constexpr int kMaxFontPixels = 683;
 constexpr int kDefaultFontPoints = 10;
 
 // The place moved and shrunk only as far as needed to lie inside `screen`;
@@ -121,14 +117,14 @@ TMainForm::TMainForm(QWidget *parent) : QMainWindow(parent)
     BuildMenu();
     m_justOne = new TJustOne(this);
     m_justOne->SetActive(false);
-    connect(m_justOne, &TJustOne::Received, this, &TMainForm::HandOverReceiver);
-    connect(m_justOne, &TJustOne::Committed, this, &TMainForm::HandOverCommitted);
-    FormCreate();
+    connect(m_justOne, &TJustOne::Received, this, &TMainForm::AnswerHandOver);
+    connect(m_justOne, &TJustOne::Committed, this, &TMainForm::OpenHandedOverFiles);
+    CreateEditor();
 }
 
 TMainForm::~TMainForm() = default;
 
-void TMainForm::FormCreate()
+void TMainForm::CreateEditor()
 {
     auto *client = new QWidget(this);
     auto *layout = new QVBoxLayout(client);
@@ -142,16 +138,15 @@ void TMainForm::FormCreate()
 
     // The editor takes the window's font until it is given one of its own.
     m_editor->SetEditorFont(QFont(QStringLiteral("Times New Roman"), kDefaultFontPoints));
-    connect(m_editor, &TMultiEditor::OnKeyPress, this, &TMainForm::EditorKeyPress);
-    connect(m_editor, &TMultiEditor::OnKeyDown, this, &TMainForm::EditorKeyDown);
-    connect(m_editor, &TMultiEditor::OnKeyUp, this, &TMainForm::EditorKeyUp);
-    connect(m_editor, &TMultiPanel::OnActualize, this, &TMainForm::EditorActualize);
+    connect(m_editor, &TMultiEditor::OnKeyDown, this, &TMainForm::NoteInsertKeyDown);
+    connect(m_editor, &TMultiEditor::OnKeyUp, this, &TMainForm::ToggleInsertModeOnInsertKey);
+    connect(m_editor, &TMultiPanel::OnActualize, this, &TMainForm::ShowCurrentFileState);
     m_editor->SetWantTabs(true);
     m_editor->SetWantReturns(true);
     m_editor->SetWordWrap(true);
     m_editor->SetPlainText(true);
     IniFileName = inihelp::GetIniFileName();
-    m_insertMode = true;
+    m_editor->SetOverwrite(false);
 }
 
 void TMainForm::BuildStatusPanel()
@@ -221,18 +216,18 @@ void TMainForm::BuildMenu()
     m_saveFileAsAction = AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
         [this] { m_editor->SaveAsFileClick(m_saveFileAsAction); });
     datei->addSeparator();
-    m_printAction = AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { Drucken1Click(); });
+    m_printAction = AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { PrintCurrentFile(); });
     m_printerSetupAction = AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."),
-        [this] { Druckereinstellungen1Click(); });
+        [this] { SetUpPrinter(); });
     m_pageSetupAction = AddItem(
-        datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { Seiteeinrichten1Click(); });
+        datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { SetUpPage(); });
     datei->addSeparator();
-    m_closeFileAction = AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { SchliessenClick(); });
+    m_closeFileAction = AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { CloseCurrentFile(); });
     datei->addSeparator();
     m_newEditorAction =
-        AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { NeuerEditor1Click(); });
+        AddItem(datei, "NeuerEditor1", QStringLiteral("Neuer &Editor"), [this] { MoveCurrentFileToNewEditor(); });
     m_handToOtherEditorAction =
-        AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), [this] { ExportItemClick(); });
+        AddItem(datei, "ExportItem", QStringLiteral("&Übergeben"), [this] { HandCurrentFileToOtherEditor(); });
     datei->addSeparator();
     m_quitAction = AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
 
@@ -250,7 +245,7 @@ void TMainForm::BuildMenu()
     m_deleteAction = AddItem(
         bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [this] { m_editor->DeleteClick(m_deleteAction); });
     bearbeiten->addSeparator();
-    m_insertDateAction = AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { DatumClick(); });
+    m_insertDateAction = AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { InsertDate(); });
 
     QMenu *suchen = menu("Suchen1", QStringLiteral("&Suchen"), 300);
     m_findAction = AddItem(
@@ -268,23 +263,23 @@ void TMainForm::BuildMenu()
     QMenu *optionen = menu("Optionen1", QStringLiteral("&Optionen"), 400);
     AddItem(optionen, "AktuelleDatei1", QStringLiteral("--Aktuelle Datei--"), {})->setEnabled(false);
     m_fontCurrentFileAction =
-        AddItem(optionen, "Schriftart1", QStringLiteral("&Schriftart"), [this] { Schriftart1Click(); });
+        AddItem(optionen, "Schriftart1", QStringLiteral("&Schriftart"), [this] { ChooseFontCurrentFile(); });
     m_wordWrapCurrentFileAction =
-        AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { WordWrap1Click(); });
+        AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { ToggleWordWrapCurrentFile(); });
     m_wordWrapCurrentFileAction->setCheckable(true);
     AddItem(optionen, "AlleDateien1", QStringLiteral("--Alle Dateien--"), {})->setEnabled(false);
     m_fontAllFilesAction =
-        AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { Schriftart2Click(); });
+        AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { ChooseFontAllFiles(); });
     m_wordWrapAllFilesAction =
-        AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { WordWrap2Click(); });
+        AddItem(optionen, "WordWrap2", QStringLiteral("Zeilen&umbruch"), [this] { ToggleWordWrapAllFiles(); });
     m_wordWrapAllFilesAction->setCheckable(true);
     optionen->addSeparator();
-    m_filterAction = AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), [this] { Filter1Click(); });
+    m_filterAction = AddItem(optionen, "Filter1", QStringLiteral("&Filter..."), [this] { EditFilter(); });
     m_otherEditorAction =
-        AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { AndererEditor1Click(); });
+        AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { ChooseOtherEditor(); });
     optionen->addSeparator();
     m_takeNewFilesAction = AddItem(
-        optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { NeueDateienhierClick(); });
+        optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { ApplyTakingNewFiles(); });
     m_takeNewFilesAction->setCheckable(true);
     m_takeNewFilesAction->setChecked(true);
 
@@ -297,10 +292,15 @@ void TMainForm::BuildMenu()
     m_helpOnHelpAction = AddItem(
         hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
     hilfe->addSeparator();
-    m_aboutAction = AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { Info1Click(); });
+    m_aboutAction = AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { ShowAbout(); });
 }
 
 QAction* TMainForm::Item(const QString& name) const { return menuBar()->findChild<QAction*>(name); }
+
+bool TMainForm::InsertMode() const
+{
+    return !m_editor->Overwrite();
+}
 
 QLabel *TMainForm::StatusLabel(const QString &name) const
 {
@@ -396,8 +396,6 @@ void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOv
 
 namespace {
 
-const QString kDefaultFilter = QStringLiteral("Text-Dateien (*.TXT)|*.TXT|Rest (*.*)|*.*");
-
 // Colours are stored as 32-bit values with red in the low byte.
 qint32 ColorValue(const QColor &color)
 {
@@ -429,37 +427,40 @@ void TMainForm::ReadSettings(const QString &iniFileName)
     }
     TIniFile ini(iniFileName);
     ini.Load();
-    ApplyWindowSettings(ini);
-    ApplyFontSettings(ini);
-    m_editor->SetDragAccept(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("DragAccept"), true));
-    m_editor->SetWordWrap(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("WordWrap"), true));
-    m_editor->SetOtherEditor(
-        ini.ReadString(QStringLiteral("Options"), QStringLiteral("OtherEditor"), m_editor->OtherEditor()));
-    QAction *newFiles = m_takeNewFilesAction;
-    newFiles->setChecked(ini.ReadBool(QStringLiteral("Options"), QStringLiteral("NewFiles"), true));
-    m_justOne->SetActive(newFiles->isChecked());
-    m_editor->SetFilter(ini.ReadString(QStringLiteral("Files"), QStringLiteral("Filter"), kDefaultFilter));
-    const QString margin = QStringLiteral("Margin");
-    m_editor->LeftMargin = ini.ReadInteger(margin, QStringLiteral("Left"), 10);
-    m_editor->RightMargin = ini.ReadInteger(margin, QStringLiteral("Right"), 10);
-    m_editor->TopMargin = ini.ReadInteger(margin, QStringLiteral("Top"), 10);
-    m_editor->BottomMargin = ini.ReadInteger(margin, QStringLiteral("Bottom"), 10);
+    settings::TSettings stored;
+    stored.otherEditor = m_editor->OtherEditor();
+    stored.Read(ini);
+    ApplySettings(stored);
 }
 
-void TMainForm::ApplyWindowSettings(const TIniFile &ini)
+void TMainForm::ApplySettings(const settings::TSettings &stored)
 {
-    const QString window = QStringLiteral("Window");
+    ApplyWindowPlace(stored);
+    ApplyFont(stored.font);
+    m_editor->SetDragAccept(stored.dragAccept);
+    m_editor->SetWordWrap(stored.wordWrap);
+    m_editor->SetOtherEditor(stored.otherEditor);
+    m_takeNewFilesAction->setChecked(stored.newFiles);
+    m_justOne->SetActive(m_takeNewFilesAction->isChecked());
+    m_editor->SetFilter(stored.filter);
+    m_editor->LeftMargin = stored.leftMargin;
+    m_editor->RightMargin = stored.rightMargin;
+    m_editor->TopMargin = stored.topMargin;
+    m_editor->BottomMargin = stored.bottomMargin;
+}
+
+void TMainForm::ApplyWindowPlace(const settings::TSettings &stored)
+{
     QPoint position = pos();
-    // The value the profile functions give for a missing key is not a position.
-    if (const auto left = ini.ReadInteger(window, QStringLiteral("Left")); left && *left > -2147483647)
-        position.setX(*left);
-    if (const auto top = ini.ReadInteger(window, QStringLiteral("Top")); top && *top > -2147483647)
-        position.setY(*top);
+    if (stored.left != settings::kNoPosition)
+        position.setX(stored.left);
+    if (stored.top != settings::kNoPosition)
+        position.setY(stored.top);
     QSize size = this->size();
-    if (const qint32 width = ini.ReadInteger(window, QStringLiteral("Width"), 0); width > 0)
-        size.setWidth(width);
-    if (const qint32 height = ini.ReadInteger(window, QStringLiteral("Height"), 0); height > 0)
-        size.setHeight(height);
+    if (stored.width > 0)
+        size.setWidth(stored.width);
+    if (stored.height > 0)
+        size.setHeight(stored.height);
     // Stored places come from another screen, or from anyone: the window
     // keeps them where they fit and is pulled onto the screen where not.
     QScreen *screen = QGuiApplication::screenAt(position);
@@ -475,72 +476,69 @@ void TMainForm::ApplyWindowSettings(const TIniFile &ini)
     }
 }
 
-void TMainForm::ApplyFontSettings(const TIniFile &ini)
+void TMainForm::ApplyFont(const settings::TFontSettings &stored)
 {
-    const QString section = QStringLiteral("Font");
     QFont font = m_editor->EditorFont();
-    if (const QString name = ini.ReadString(section, QStringLiteral("Name"), QString()).left(255); !name.isEmpty())
-        font.setFamily(name);
-    // A size outside what a text can be shown in leaves the default size.
-    if (const qint64 height = std::abs(qint64(ini.ReadInteger(section, QStringLiteral("Height"), 0)));
-        height >= kMinFontPixels && height <= kMaxFontPixels)
-        font.setPixelSize(int(height));
-    if (const qint32 size = ini.ReadInteger(section, QStringLiteral("Size"), 0);
-        size >= kMinFontPoints && size <= kMaxFontPoints)
-        font.setPointSize(size);
-    if (const qint32 color = ini.ReadInteger(section, QStringLiteral("Color"), 0); color > 0)
-        m_editor->SetEditorFontColor(ColorFromValue(color));
-    // Stored styles only add: a stored 0 never takes a style away.
-    if (ini.ReadBool(section, QStringLiteral("Bold"), false))
+    if (!stored.name.isEmpty())
+        font.setFamily(stored.name);
+    if (stored.height != 0)
+        font.setPixelSize(int(std::abs(qint64(stored.height))));
+    if (stored.size != 0)
+        font.setPointSize(stored.size);
+    if (stored.color != 0)
+        m_editor->SetEditorFontColor(ColorFromValue(stored.color));
+    if (stored.bold)
         font.setBold(true);
-    if (ini.ReadBool(section, QStringLiteral("Italic"), false))
+    if (stored.italic)
         font.setItalic(true);
-    if (ini.ReadBool(section, QStringLiteral("Underline"), false))
+    if (stored.underline)
         font.setUnderline(true);
-    if (ini.ReadBool(section, QStringLiteral("StrikeOut"), false))
+    if (stored.strikeOut)
         font.setStrikeOut(true);
-    const qint32 pitch = ini.ReadInteger(section, QStringLiteral("Pitch"), 0);
-    if (pitch == 1 || pitch == 2)
-        font.setFixedPitch(pitch == 2);
+    if (stored.pitch != 0)
+        font.setFixedPitch(stored.pitch == 2);
     m_editor->SetEditorFont(font);
+}
+
+settings::TSettings TMainForm::CurrentSettings() const
+{
+    settings::TSettings current;
+    current.left = x();
+    current.top = y();
+    current.width = width();
+    current.height = height();
+    const QFont font = m_editor->EditorFont();
+    current.font.name = font.family();
+    const QFontInfo shown(font);
+    const bool sane = shown.pixelSize() >= settings::kMinFontPixels && shown.pixelSize() <= settings::kMaxFontPixels
+        && shown.pointSizeF() >= settings::kMinFontPoints && shown.pointSizeF() <= settings::kMaxFontPoints;
+    // Never a size the next start would throw away: the default instead.
+    const QFontInfo written(sane ? font : QFont(font.family(), kDefaultFontPoints));
+    current.font.height = -written.pixelSize();
+    current.font.size = qRound(written.pointSizeF());
+    current.font.color = ColorValue(m_editor->EditorFontColor());
+    current.font.bold = font.bold();
+    current.font.italic = font.italic();
+    current.font.underline = font.underline();
+    current.font.strikeOut = font.strikeOut();
+    current.font.pitch = font.fixedPitch() ? 2 : 0;
+    current.dragAccept = m_editor->DragAccept();
+    current.wordWrap = m_editor->WordWrap();
+    current.otherEditor = m_editor->OtherEditor();
+    current.newFiles = m_takeNewFilesAction->isChecked();
+    current.filter = m_editor->Filter();
+    current.leftMargin = m_editor->LeftMargin;
+    current.rightMargin = m_editor->RightMargin;
+    current.topMargin = m_editor->TopMargin;
+    current.bottomMargin = m_editor->BottomMargin;
+    return current;
 }
 
 void TMainForm::WriteSettings(const QString &iniFileName)
 {
     TIniFile ini(iniFileName);
     ini.Load();
-    const QString window = QStringLiteral("Window");
-    ini.WriteInteger(window, QStringLiteral("Left"), x());
-    ini.WriteInteger(window, QStringLiteral("Top"), y());
-    ini.WriteInteger(window, QStringLiteral("Width"), width());
-    ini.WriteInteger(window, QStringLiteral("Height"), height());
-    const QString section = QStringLiteral("Font");
-    const QFont font = m_editor->EditorFont();
-    ini.WriteString(section, QStringLiteral("Name"), font.family());
-    const QFontInfo shown(font);
-    const bool sane = shown.pixelSize() >= kMinFontPixels && shown.pixelSize() <= kMaxFontPixels
-        && shown.pointSizeF() >= kMinFontPoints && shown.pointSizeF() <= kMaxFontPoints;
-    // Never a size the next start would throw away: the default instead.
-    const QFontInfo written(sane ? font : QFont(font.family(), kDefaultFontPoints));
-    ini.WriteInteger(section, QStringLiteral("Height"), -written.pixelSize());
-    ini.WriteInteger(section, QStringLiteral("Size"), qRound(written.pointSizeF()));
-    ini.WriteInteger(section, QStringLiteral("Color"), ColorValue(m_editor->EditorFontColor()));
-    ini.WriteBool(section, QStringLiteral("Bold"), font.bold());
-    ini.WriteBool(section, QStringLiteral("Italic"), font.italic());
-    ini.WriteBool(section, QStringLiteral("Underline"), font.underline());
-    ini.WriteBool(section, QStringLiteral("StrikeOut"), font.strikeOut());
-    ini.WriteInteger(section, QStringLiteral("Pitch"), font.fixedPitch() ? 2 : 0);
-    const QString options = QStringLiteral("Options");
-    ini.WriteBool(options, QStringLiteral("DragAccept"), m_editor->DragAccept());
-    ini.WriteBool(options, QStringLiteral("WordWrap"), m_editor->WordWrap());
-    ini.WriteString(options, QStringLiteral("OtherEditor"), m_editor->OtherEditor());
-    ini.WriteBool(options, QStringLiteral("NewFiles"), m_takeNewFilesAction->isChecked());
-    ini.WriteString(QStringLiteral("Files"), QStringLiteral("Filter"), m_editor->Filter());
-    const QString margin = QStringLiteral("Margin");
-    ini.WriteInteger(margin, QStringLiteral("Left"), m_editor->LeftMargin);
-    ini.WriteInteger(margin, QStringLiteral("Right"), m_editor->RightMargin);
-    ini.WriteInteger(margin, QStringLiteral("Top"), m_editor->TopMargin);
-    ini.WriteInteger(margin, QStringLiteral("Bottom"), m_editor->BottomMargin);
+    CurrentSettings().Write(ini);
     // A failure leaves the old file intact (or, rarely, a copy of it).
     textfile::TSaveResult result = textfile::TSaveResult::Ok;
     QString keptCopy;
@@ -556,7 +554,7 @@ void TMainForm::WriteSettings(const QString &iniFileName)
 
 void TMainForm::closeEvent(QCloseEvent *event)
 {
-    if (m_closing || FormCloseQuery()) {
+    if (m_closing || CloseFilesAndWriteSettings()) {
         m_closing = true;
         event->accept();
     } else {
@@ -564,7 +562,7 @@ void TMainForm::closeEvent(QCloseEvent *event)
     }
 }
 
-bool TMainForm::FormCloseQuery()
+bool TMainForm::CloseFilesAndWriteSettings()
 {
     const int n = m_editor->FileCount();
     for (int k = 0; k < n; ++k) {
@@ -607,13 +605,13 @@ bool TMainForm::event(QEvent *event)
 {
     // Hints of the control under the mouse arrive as status tips.
     if (event->type() == QEvent::StatusTip) {
-        ApplicationHint(static_cast<QStatusTipEvent *>(event)->tip());
+        ShowHint(static_cast<QStatusTipEvent *>(event)->tip());
         return true;
     }
     return QMainWindow::event(event);
 }
 
-void TMainForm::ApplicationHint(const QString &hint)
+void TMainForm::ShowHint(const QString &hint)
 {
     m_hintLabel->setText(hint);
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
@@ -630,12 +628,13 @@ void TMainForm::UpdateKeyLabels(bool show)
 
 void TMainForm::UpdateInsertLabel()
 {
-    m_insertLabel->setText(m_insertMode ? QStringLiteral("Ins") : QStringLiteral("Over"));
-    m_insertLabel->setStyleSheet(m_insertMode ? QString() : QStringLiteral("color: red;"));
+    const bool insert = InsertMode();
+    m_insertLabel->setText(insert ? QStringLiteral("Ins") : QStringLiteral("Over"));
+    m_insertLabel->setStyleSheet(insert ? QString() : QStringLiteral("color: red;"));
     m_insertLabel->adjustSize();
 }
 
-void TMainForm::EditorActualize(QObject *)
+void TMainForm::ShowCurrentFileState(QObject *)
 {
     UpdateKeyLabels(true);
     TXMemo *memo = m_editor->CurrentControl();
@@ -659,13 +658,13 @@ void TMainForm::EditorActualize(QObject *)
     setWindowTitle(apptitle::WindowCaption(apptitle::Title()));
 }
 
-void TMainForm::EditorKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
+void TMainForm::NoteInsertKeyDown(QObject *, int &key, Qt::KeyboardModifiers shift)
 {
     if (key == Qt::Key_Insert)
         m_plainInsertDown = !(shift & (Qt::ControlModifier | Qt::ShiftModifier));
 }
 
-void TMainForm::EditorKeyUp(QObject *, int &key, Qt::KeyboardModifiers shift)
+void TMainForm::ToggleInsertModeOnInsertKey(QObject *, int &key, Qt::KeyboardModifiers shift)
 {
     if (key != Qt::Key_Insert)
         return;
@@ -674,26 +673,12 @@ void TMainForm::EditorKeyUp(QObject *, int &key, Qt::KeyboardModifiers shift)
     const bool plain = m_plainInsertDown && !(shift & (Qt::ControlModifier | Qt::ShiftModifier));
     m_plainInsertDown = false;
     if (plain) {
-        m_insertMode = !m_insertMode;
+        m_editor->SetOverwrite(!m_editor->Overwrite());
         UpdateInsertLabel();
     }
 }
 
-void TMainForm::EditorKeyPress(QObject *, char &key)
-{
-    TXMemo *memo = m_editor->CurrentControl();
-    if (!memo || m_insertMode)
-        return;
-    if (memo->SelLength() > 0 || key == '\b')
-        return;
-    memo->SetSelLength(1);
-    const QByteArray selected = memo->SelText();
-    // At the end of a line or of the text typing inserts: lines never join.
-    if (selected.isEmpty() || selected.at(0) == '\n' || selected.at(0) == '\r')
-        memo->SetSelLength(0);
-}
-
-void TMainForm::Info1Click()
+void TMainForm::ShowAbout()
 {
     TAboutBox box(this);
     box.ProductName->setText(abouttext::ProductNameFromTitle(apptitle::Title()));
@@ -703,7 +688,7 @@ void TMainForm::Info1Click()
     dialogs::User().Exec(box);
 }
 
-void TMainForm::DatumClick()
+void TMainForm::InsertDate()
 {
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo)
@@ -716,7 +701,7 @@ void TMainForm::DatumClick()
     memo->SetSelText(cp1252::FromQString(text));
 }
 
-void TMainForm::Schriftart1Click()
+void TMainForm::ChooseFontCurrentFile()
 {
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo)
@@ -726,7 +711,7 @@ void TMainForm::Schriftart1Click()
         memo->SetEditorFont(font);
 }
 
-void TMainForm::WordWrap1Click()
+void TMainForm::ToggleWordWrapCurrentFile()
 {
     // The item toggles its check mark itself when chosen.
     QAction *item = m_wordWrapCurrentFileAction;
@@ -739,7 +724,7 @@ void TMainForm::WordWrap1Click()
     memo->SetScrollBars(item->isChecked() ? TScrollStyle::ssVertical : TScrollStyle::ssBoth);
 }
 
-void TMainForm::Schriftart2Click()
+void TMainForm::ChooseFontAllFiles()
 {
     m_editor->FontClick(m_fontAllFilesAction);
     for (int i = 0; i < m_editor->FileCount(); ++i) {
@@ -748,7 +733,7 @@ void TMainForm::Schriftart2Click()
     }
 }
 
-void TMainForm::WordWrap2Click()
+void TMainForm::ToggleWordWrapAllFiles()
 {
     QAction *item = m_wordWrapAllFilesAction;
     const bool wrap = item->isChecked();
@@ -757,13 +742,13 @@ void TMainForm::WordWrap2Click()
     m_wordWrapCurrentFileAction->setChecked(wrap);
 }
 
-void TMainForm::SchliessenClick()
+void TMainForm::CloseCurrentFile()
 {
     m_editor->CloseFileClick(m_closeFileAction);
     UpdateKeyLabels(m_editor->FileCount() > 0);
 }
 
-void TMainForm::NeuerEditor1Click()
+void TMainForm::MoveCurrentFileToNewEditor()
 {
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo)
@@ -785,7 +770,7 @@ void TMainForm::NeuerEditor1Click()
     qunsetenv(TJustOne::kOwnInstanceVariable);
 }
 
-void TMainForm::Drucken1Click()
+void TMainForm::PrintCurrentFile()
 {
     const bool hasFile = m_editor->FileCount() > 0;
     const TXMemo *current = hasFile ? m_editor->ControlAt(m_editor->FileIndex()) : nullptr;
@@ -798,25 +783,25 @@ void TMainForm::Drucken1Click()
         m_editor->PrintFileClick(m_printAction);
 }
 
-void TMainForm::Druckereinstellungen1Click()
+void TMainForm::SetUpPrinter()
 {
     printdialogs::SetupPrinter(this, printing::ThePrinter());
 }
 
-void TMainForm::Seiteeinrichten1Click()
+void TMainForm::SetUpPage()
 {
     TPageConfigDlg::Edit(this, m_editor->LeftMargin, m_editor->RightMargin, m_editor->TopMargin,
                          m_editor->BottomMargin);
 }
 
-void TMainForm::Filter1Click()
+void TMainForm::EditFilter()
 {
     QString filter = m_editor->Filter();
     if (TFilterSelDlg::Edit(this, filter))
         m_editor->SetFilter(filter);
 }
 
-void TMainForm::AndererEditor1Click()
+void TMainForm::ChooseOtherEditor()
 {
     QString command = m_editor->OtherEditor();
     if (!TOtherEditorForm::Edit(this, command))
@@ -825,7 +810,7 @@ void TMainForm::AndererEditor1Click()
     m_handToOtherEditorAction->setText(ExportCaption(command));
 }
 
-void TMainForm::ExportItemClick()
+void TMainForm::HandCurrentFileToOtherEditor()
 {
     const QPointer<TXMemo> memo = m_editor->CurrentControl();
     if (!memo)
@@ -846,12 +831,12 @@ void TMainForm::ExportItemClick()
         dialogs::User().StartProgram(command.program, command.arguments);
 }
 
-void TMainForm::HandOverReceiver(const handover::TMessage &, bool &accept)
+void TMainForm::AnswerHandOver(const handover::TMessage &, bool &accept)
 {
     accept = m_takeNewFilesAction->isChecked();
 }
 
-void TMainForm::HandOverCommitted(const handover::TMessage &message)
+void TMainForm::OpenHandedOverFiles(const handover::TMessage &message)
 {
     QStringList arguments;
     for (const QByteArray &argument : message.arguments)
@@ -872,7 +857,7 @@ void TMainForm::HandOverCommitted(const handover::TMessage &message)
         Qt::QueuedConnection);
 }
 
-void TMainForm::NeueDateienhierClick()
+void TMainForm::ApplyTakingNewFiles()
 {
     QAction *item = m_takeNewFilesAction;
     m_justOne->SetActive(item->isChecked());

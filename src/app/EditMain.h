@@ -13,7 +13,10 @@ class QMenu;
 class TJustOne;
 class TMultiEditor;
 class TXMemo;
-class TIniFile;
+namespace settings {
+struct TFontSettings;
+struct TSettings;
+}
 
 class TMainForm : public QMainWindow
 {
@@ -27,7 +30,7 @@ public:
     TJustOne *JustOne() const { return m_justOne; }
     QString IniFileName;
     bool IniFileIsNew = false;
-    bool InsertMode() const { return m_insertMode; }
+    bool InsertMode() const;
 
     // First show: interprets the own command line (`arguments` are argv[1..]
     // of a start in `startDir`), then reads the settings. Returns false when
@@ -49,42 +52,48 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
-    void FormCreate();
-    void ApplyWindowSettings(const TIniFile &ini);
-    void ApplyFontSettings(const TIniFile &ini);
+    void CreateEditor();
+    void ApplySettings(const settings::TSettings &stored);
+    void ApplyWindowPlace(const settings::TSettings &stored);
+    void ApplyFont(const settings::TFontSettings &stored);
+    settings::TSettings CurrentSettings() const;
     void BuildMenu();
     void BuildStatusPanel();
     QAction *AddItem(QMenu *menu, const char *name, const QString &caption,
                      const std::function<void()> &action, const QKeySequence &shortcut = {});
     void RunActions(const QList<cmdline::TAction> &actions, bool handedOver);
-    bool FormCloseQuery();
+    bool CloseFilesAndWriteSettings();
 
-    void ApplicationHint(const QString &hint);
-    void EditorActualize(QObject *sender);
-    void EditorKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
-    void EditorKeyUp(QObject *sender, int &key, Qt::KeyboardModifiers shift);
-    void EditorKeyPress(QObject *sender, char &key);
     void UpdateKeyLabels(bool show);
     void UpdateInsertLabel();
 
-    void DatumClick();
-    void Schriftart1Click();
-    void WordWrap1Click();
-    void Schriftart2Click();
-    void WordWrap2Click();
-    void SchliessenClick();
-    void NeuerEditor1Click();
-    void NeueDateienhierClick();
-    void HandOverReceiver(const handover::TMessage &message, bool &accept);
-    void HandOverCommitted(const handover::TMessage &message);
-    void Drucken1Click();
-    void Druckereinstellungen1Click();
-    void Seiteeinrichten1Click();
-    void Filter1Click();
-    void AndererEditor1Click();
-    void ExportItemClick();
-    void Info1Click();
+private slots:
+    // The menu's commands.
+    void InsertDate();
+    void ChooseFontCurrentFile();
+    void ToggleWordWrapCurrentFile();
+    void ChooseFontAllFiles();
+    void ToggleWordWrapAllFiles();
+    void CloseCurrentFile();
+    void MoveCurrentFileToNewEditor();
+    void ApplyTakingNewFiles();
+    void PrintCurrentFile();
+    void SetUpPrinter();
+    void SetUpPage();
+    void EditFilter();
+    void ChooseOtherEditor();
+    void HandCurrentFileToOtherEditor();
+    void ShowAbout();
 
+    // What the editor, the application and the other instances report.
+    void ShowHint(const QString &hint);
+    void ShowCurrentFileState(QObject *sender);
+    void NoteInsertKeyDown(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    void ToggleInsertModeOnInsertKey(QObject *sender, int &key, Qt::KeyboardModifiers shift);
+    void AnswerHandOver(const handover::TMessage &message, bool &accept);
+    void OpenHandedOverFiles(const handover::TMessage &message);
+
+private:
     // The menu's commands; their object names are the items' German names.
     QAction *m_newFileAction = nullptr;
     QAction *m_openFileAction = nullptr;
@@ -129,7 +138,6 @@ private:
     QLabel *m_insertLabel = nullptr;
     QLabel *m_numLabel = nullptr;
     QLabel *m_scrollLabel = nullptr;
-    bool m_insertMode = true;
     // The Insert key went down without Ctrl and Shift, in a text control.
     bool m_plainInsertDown = false;
     bool m_closing = false;

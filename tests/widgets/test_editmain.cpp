@@ -172,6 +172,11 @@ TEST_F(MainFormTest, OverwriteModeReplacesButNeverJoinsLines)
     Memo()->Select(6, 1);
     Text(Memo(), QStringLiteral("Q"));
     EXPECT_EQ(Memo()->Text(), QByteArray("XYZW\r\nQy")) << "a selection is replaced as in insert mode";
+    form->Editor()->NewFileClick(nullptr);
+    Memo()->SetSelText("abc");
+    Memo()->SetSelStart(0);
+    Text(Memo(), QStringLiteral("Q"));
+    EXPECT_EQ(Memo()->Text(), QByteArray("Qbc")) << "a file opened later is typed over too";
 
     Key(Memo(), Qt::Key_Insert, Qt::ControlModifier);
     Key(Memo(), Qt::Key_Insert, Qt::ShiftModifier);
