@@ -12,6 +12,7 @@
 #include <QLocale>
 #include <QStatusTipEvent>
 #include <QWindow>
+#include <QInputMethodEvent>
 
 #include <QAction>
 #include <QLineEdit>
@@ -177,6 +178,15 @@ TEST_F(MainFormTest, OverwriteModeReplacesButNeverJoinsLines)
     Memo()->SetSelStart(0);
     Text(Memo(), QStringLiteral("Q"));
     EXPECT_EQ(Memo()->Text(), QByteArray("Qbc")) << "a file opened later is typed over too";
+    // Several characters in one input (an input method) each take one
+    // character's place; Escape types nothing and selects nothing.
+    QInputMethodEvent commit;
+    commit.setCommitString(QStringLiteral("WXYZ"));
+    QCoreApplication::sendEvent(Memo(), &commit);
+    EXPECT_EQ(Memo()->Text(), QByteArray("QWXYZ"));
+    Memo()->SetSelStart(1);
+    Key(Memo(), Qt::Key_Escape);
+    EXPECT_EQ(Memo()->SelLength(), 0);
 
     Key(Memo(), Qt::Key_Insert, Qt::ControlModifier);
     Key(Memo(), Qt::Key_Insert, Qt::ShiftModifier);
