@@ -256,6 +256,29 @@ TEST_F(FindReplaceTest, GoToLine)
     editor.GotoClick(nullptr);
 }
 
+TEST_F(FindReplaceTest, GoToLineGoesToTheFileItAskedAboutOrNowhere)
+{
+    TXMemo *asked = Open("1\n2\n3\n");
+    TXMemo *other = nullptr;
+    TLineDlg::AnswerHook = [&](const QString &) -> std::optional<QString> {
+        other = Open("a\nb\nc\n"); // another file comes to the front meanwhile
+        return QStringLiteral("3");
+    };
+    editor.GotoClick(nullptr);
+    EXPECT_EQ(CaretLine(asked), 3);
+    EXPECT_EQ(CaretLine(other), 1);
+
+    // Closed while the dialog was open: the answer goes nowhere.
+    TLineDlg::AnswerHook = [&](const QString &) -> std::optional<QString> {
+        editor.ClosePage(editor.FileIndex());
+        return QStringLiteral("2");
+    };
+    editor.GotoClick(nullptr);
+    TLineDlg::AnswerHook = nullptr;
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(CaretLine(editor.CurrentControl()), 3);
+}
+
 TEST_F(FindReplaceTest, GoToLineWorksBeyond65535)
 {
     QByteArray big;
