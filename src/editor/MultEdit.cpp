@@ -45,9 +45,9 @@ QString TMultiEditor::CleanFileName(const QString &name)
 
 TXMemo *TMultiEditor::ControlAt(int index) const
 {
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return nullptr;
-    return m_controlList.Control(index);
+    return m_files.Control(index);
 }
 
 void TMultiEditor::OpenFile(const QString &name)
@@ -85,7 +85,7 @@ void TMultiEditor::OpenFile(const QString &name)
         return;
     }
     Configure(control);
-    m_controlList.Add(file);
+    m_files.Add(file);
     emit OnActualize(nullptr);
 }
 
@@ -169,17 +169,20 @@ void TMultiEditor::BindEvents(TXMemo *control)
 
 bool TMultiEditor::SaveFileAt(int index)
 {
-    TXMemo *control = ControlAt(index);
-    if (!control)
+    const QPointer<TOpenFile> file = index >= 0 && index < m_files.Count() ? m_files.At(index) : nullptr;
+    if (!file)
         return false;
-    const QString name = m_controlList.Name(index);
-    if (control->LoadFailed() && QFileInfo(name).isFile()) {
+    const QString name = file->FileName();
+    if (file->Control()->LoadFailed() && QFileInfo(name).isFile()) {
         const QString question =
             QStringLiteral("Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(name);
         if (!dialogs::AskYesNo(this, QStringLiteral("Warnung"), question, dialogs::TKind::Warning))
             return false;
     }
-    return SaveFileAs(index, name);
+    // Files may have been closed while the question was open: only this
+    // file's text goes under its name.
+    const int now = m_files.IndexOf(file);
+    return now >= 0 && SaveFileAs(now, name);
 }
 
 bool TMultiEditor::SaveFileAs(int index, const QString &name)
@@ -429,7 +432,7 @@ void TMultiEditor::CloseFileClick(QObject *sender)
         if (answer == dialogs::TAnswer::Yes && (!SaveFileClick(sender) || !file))
             return;
     }
-    const int index = file ? m_controlList.IndexOf(file) : m_tabRow->currentIndex();
+    const int index = file ? m_files.IndexOf(file) : m_tabRow->currentIndex();
     if (index >= 0)
         ClosePage(index);
 }

@@ -346,7 +346,7 @@ void TMultiPanel::OpenFileClick(QObject *sender)
 
 bool TMultiPanel::PageAreaShown() const
 {
-    return m_pageArea->isVisibleTo(this) && m_controlList.Count() > 0;
+    return m_pageArea->isVisibleTo(this) && m_files.Count() > 0;
 }
 
 bool TMultiPanel::SaveFileClick(QObject *sender)
@@ -376,7 +376,7 @@ bool TMultiPanel::SaveAsFileClick(QObject *sender)
     }
     // Files may have been opened or closed while the dialog was open: the
     // name goes to the file it was chosen for.
-    const int i = m_controlList.IndexOf(file);
+    const int i = m_files.IndexOf(file);
     if (name.isEmpty() || i < 0 || !SaveFileAs(i, name) || !file)
         return false;
     m_tabRow->setCurrentIndex(i);
@@ -389,7 +389,7 @@ bool TMultiPanel::SaveAsFileClick(QObject *sender)
 void TMultiPanel::PrintFileClick(QObject *sender)
 {
     emit OnPrintFileClick(sender);
-    if (PageAreaShown() && FileIndex() < m_controlList.Count())
+    if (PageAreaShown() && FileIndex() < m_files.Count())
         PrintFile(FileIndex());
 }
 
@@ -424,18 +424,18 @@ void TMultiPanel::TabSetChange(QObject *sender, int newIndex, bool &allow)
         return;
     const bool hadFocus = m_pageArea->isAncestorOf(QApplication::focusWidget());
     m_pageArea->setCurrentIndex(newIndex);
-    if (newIndex >= 0 && newIndex < m_controlList.Count()) {
-        m_controlList.At(newIndex)->ShowTip();
+    if (newIndex >= 0 && newIndex < m_files.Count()) {
+        m_files.At(newIndex)->ShowTip();
         // Typing goes on in the file now shown, not in the hidden one.
         if (hadFocus)
-            m_controlList.Control(newIndex)->setFocus();
+            m_files.Control(newIndex)->setFocus();
     }
     emit OnActualize(m_tabRow);
 }
 
 bool TMultiPanel::ShowFile(const TOpenFile *file)
 {
-    const int index = m_controlList.IndexOf(file);
+    const int index = m_files.IndexOf(file);
     if (index < 0)
         return false;
     if (m_tabRow->currentIndex() != index)
@@ -452,18 +452,18 @@ TXMemo *TMultiPanel::CurrentControl() const
 TOpenFile *TMultiPanel::CurrentFile() const
 {
     const int index = m_pageArea->currentIndex();
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return nullptr;
-    return m_controlList.At(index);
+    return m_files.At(index);
 }
 
 void TMultiPanel::ClosePage(int index)
 {
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return;
-    TOpenFile *file = m_controlList.At(index);
+    TOpenFile *file = m_files.At(index);
     TXMemo *control = file->Control();
-    m_controlList.Delete(index);
+    m_files.Delete(index);
     TPage *page = Page(index);
     if (page && page->Control() == control)
         page->SetControl(nullptr);
@@ -491,8 +491,8 @@ void TMultiPanel::ClosePage(int index)
     if (current != m_tabRow->currentIndex())
         m_tabRow->RequestIndex(current);
     m_pageArea->setCurrentIndex(m_tabRow->currentIndex());
-    if (m_tabRow->currentIndex() >= 0 && m_tabRow->currentIndex() < m_controlList.Count())
-        m_controlList.At(m_tabRow->currentIndex())->ShowTip();
+    if (m_tabRow->currentIndex() >= 0 && m_tabRow->currentIndex() < m_files.Count())
+        m_files.At(m_tabRow->currentIndex())->ShowTip();
     emit OnActualize(nullptr);
 }
 

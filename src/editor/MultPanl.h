@@ -119,7 +119,7 @@ public:
     void SetFileIndex(int index);
     void SelectFile(int index);
     QStringList TabNames() const;
-    const TFileList &ControlList() const { return m_controlList; }
+    const TFileList &ControlList() const { return m_files; }
 
     TBtnTypes BtnTypes() const { return m_btnTypes; }
     void SetBtnTypes(TBtnTypes types);
@@ -198,8 +198,8 @@ protected:
     template <typename F>
     void ForEachControl(F action) const
     {
-        for (int i = 0; i < m_controlList.Count(); ++i)
-            action(m_controlList.Control(i));
+        for (int i = 0; i < m_files.Count(); ++i)
+            action(m_files.Control(i));
     }
     TPage *Page(int index) const;
     int PageCount() const;
@@ -215,7 +215,7 @@ protected:
     // is closed or its page cannot be shown.
     bool ShowFile(const TOpenFile *file);
 
-    TFileList m_controlList;
+    TFileList m_files;
     // The file a question or dialog is open about: a file arriving in the
     // meantime never takes its tab over.
     QPointer<TOpenFile> m_heldFile;

@@ -205,6 +205,21 @@ TEST_F(MultiEditorTest, AFileThatCouldNotBeReadIsNotOverwrittenWithoutAsking)
     EXPECT_FALSE(memo->LoadFailed());
 }
 
+TEST_F(MultiEditorTest, AFileClosedWhileItsOverwriteQuestionIsOpenIsNotSaved)
+{
+    const QString path = MakeFile(QStringLiteral("wichtig.txt"), "viele Daten");
+    editor.OpenFile(path);
+    editor.CurrentControl()->SetLoadFailed(true);
+    editor.OpenFile(MakeFile(QStringLiteral("anderes.txt"), "anderer Text"));
+    editor.SelectFile(0);
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.ClosePage(0);
+        return TAnswer::Yes;
+    };
+    EXPECT_FALSE(editor.SaveFileClick(nullptr));
+    EXPECT_EQ(ReadBytes(path), QByteArray("viele Daten")) << "another file's text went under its name";
+}
+
 TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
 {
     editor.OpenFile(dir.path()); // a folder: must never be "saved" over
