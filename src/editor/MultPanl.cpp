@@ -379,7 +379,9 @@ bool TMultiPanel::SaveAsFileClick(QObject *sender)
     const int i = m_files.IndexOf(file);
     if (name.isEmpty() || i < 0 || !SaveFileAs(i, name) || !file)
         return false;
-    m_tabRow->setCurrentIndex(i);
+    // Tab and page come to the front together, also when another file
+    // arrived while the dialog was open.
+    ShowFile(file);
     file->SetFileName(name, false);
     // The window's caption names the file: tell it the name changed.
     emit OnActualize(nullptr);

@@ -297,6 +297,23 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
 }
 
+TEST_F(MultiEditorTest, SaveAsWhileAnotherFileArrivesShowsTheSavedFileWholly)
+{
+    editor.NewFileClick(nullptr);
+    TXMemo *saved = editor.CurrentControl();
+    saved->SetSelText("Brief");
+    const QString arriving = MakeFile(QStringLiteral("neu.txt"), "neu");
+    hooks.save = [&](const QString &, const QString &, const QString &) {
+        editor.OpenFile(arriving); // handed over while the dialog is open
+        return Path(QStringLiteral("brief.txt"));
+    };
+    EXPECT_TRUE(editor.SaveAsFileClick(nullptr));
+    EXPECT_EQ(editor.TabNames(), (QStringList{"brief.txt", "neu.txt"}));
+    EXPECT_EQ(editor.TabRow()->currentIndex(), editor.FileIndex()) << "tab and page show different files";
+    EXPECT_EQ(editor.CurrentControl(), saved);
+    EXPECT_EQ(editor.TabRow()->toolTip(), Path(QStringLiteral("brief.txt")));
+}
+
 TEST_F(MultiEditorTest, AnUntitledNameWithAFolderAsksForANameOnSave)
 {
     // "<x/y.txt" is untitled as a whole, though its tab shows only "y.txt":
