@@ -750,19 +750,19 @@ void TMainForm::CloseCurrentFile()
 
 void TMainForm::MoveCurrentFileToNewEditor()
 {
-    TXMemo *memo = m_editor->CurrentControl();
-    if (!memo)
+    const QPointer<TOpenFile> file = m_editor->CurrentFile();
+    if (!file)
         return;
     const TJustOne::TPause pause(m_justOne);
-    const QString name = m_editor->ControlList().Name(m_editor->FileIndex());
-    QString handed = name;
-    if (memo->Modified()) {
-        // Not saved: moving the file would lose the text, so it stays here.
-        if (!m_editor->SaveFileClick(m_newEditorAction))
-            return;
-        handed = m_editor->ControlList().Name(m_editor->FileIndex());
-    }
-    m_editor->ClosePage(m_editor->FileIndex());
+    // Not saved: moving the file would lose the text, so it stays here.
+    if (file->Control()->Modified() && (!m_editor->SaveFileClick(m_newEditorAction) || !file))
+        return;
+    // Another file may have come to the front while the save asked.
+    const int index = m_editor->ControlList().IndexOf(file);
+    if (index < 0)
+        return;
+    const QString handed = file->FileName();
+    m_editor->ClosePage(index);
     // The copy must not hand the file back to this window, which listens
     // again in a moment; the copy removes the note from its environment.
     qputenv(TJustOne::kOwnInstanceVariable, "1");

@@ -1,6 +1,8 @@
 #include "editor/MultEdit.h"
 
 #include "editor/GotoDlg.h"
+#include "editor/core/FileNames.h"
+#include "editor/core/Navigation.h"
 #include "platform/core/EditorError.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -18,11 +20,6 @@
 
 namespace {
 
-bool IsUntitled(const QString &name)
-{
-    return name.startsWith(QLatin1Char('<'));
-}
-
 // The busy cursor for the length of an operation, also when it throws.
 class TBusyCursor
 {
@@ -32,11 +29,6 @@ public:
     TBusyCursor(const TBusyCursor &) = delete;
     TBusyCursor &operator=(const TBusyCursor &) = delete;
 };
-
-QString ShortName(const QString &fullName)
-{
-    return fullName.mid(fullName.lastIndexOf(QLatin1Char('/')) + 1);
-}
 
 } // namespace
 
@@ -52,23 +44,14 @@ TMultiEditor::TMultiEditor(QWidget *owner) : TMultiPanel(owner)
 
 QString TMultiEditor::CleanFileName(const QString &name)
 {
-    QString cleaned = name;
-    int first = 0;
-    while (first < cleaned.size() && (cleaned.at(first) == QLatin1Char(' ') || cleaned.at(first) == QLatin1Char('"')))
-        ++first;
-    cleaned.remove(0, first);
-    if (cleaned.endsWith(QLatin1Char('"')))
-        cleaned.chop(1);
-    if (cleaned != name && !IsUntitled(name) && QFileInfo::exists(name))
-        return name;
-    return cleaned;
+    return filenames::CleanFileName(name, [](const QString &given) { return QFileInfo::exists(given); });
 }
 
 TXMemo *TMultiEditor::ControlAt(int index) const
 {
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return nullptr;
-    return m_controlList.Control(index);
+    return m_files.Control(index);
 }
 
 void TMultiEditor::OpenFile(const QString &name)
@@ -77,14 +60,15 @@ void TMultiEditor::OpenFile(const QString &name)
     const QString fullName = CleanFileName(name);
     if (fullName.isEmpty())
         return; // only malformed input (an argument of quotes) gets here
-    const QString shortName = ShortName(fullName);
+    const bool untitled = filenames::IsUntitledName(fullName);
 
-    TXMemo *current = CurrentControl();
-    const bool reuse = current && current != m_heldControl && current->TextLength() == 0
-        && IsUntitled(current->Hint()) && !IsUntitled(fullName);
-    TXMemo *control = reuse ? current : NewTab(fullName, shortName);
+    TOpenFile *current = CurrentFile();
+    const bool reuse = current && current != m_heldFile && current->Control()->TextLength() == 0
+        && current->Untitled() && !untitled;
+    TOpenFile *file = reuse ? current : NewTab(fullName, untitled);
+    TXMemo *control = file->Control();
 
-    if (!IsUntitled(fullName)) {
+    if (!untitled) {
         try {
             LoadTextFile(control, fullName);
             control->SetLoadFailed(false);
@@ -99,32 +83,29 @@ void TMultiEditor::OpenFile(const QString &name)
     }
 
     if (reuse) {
-        const int index = m_controlList.IndexOfControl(control);
-        m_tabRow->SetName(m_tabRow->currentIndex(), shortName);
-        Page(FileIndex())->SetName(shortName);
-        m_tabRow->setToolTip(fullName);
-        control->SetHint(fullName);
+        file->SetFileName(fullName, false);
         control->SetModified(false);
-        if (index >= 0)
-            m_controlList.SetName(index, fullName);
         emit OnActualize(nullptr);
         return;
     }
-    Configure(control, fullName);
-    m_controlList.Add(fullName, control);
+    Configure(control);
+    m_files.Add(file);
     emit OnActualize(nullptr);
 }
 
-TXMemo *TMultiEditor::NewTab(const QString &fullName, const QString &shortName)
+TOpenFile *TMultiEditor::NewTab(const QString &fullName, bool untitled)
 {
     auto *control = new TXMemo(this);
     control->hide();
+    auto *file = new TOpenFile(control, m_tabRow, this);
     ShowPageArea(true);
-    if (m_tabRow->count() == PageCount())
-        AppendPage(shortName);
-    else
-        Page(0)->SetName(shortName);
-    SyncTabCaptions();
+    // With no file open the spare page is taken over.
+    TPage *page = m_tabRow->count() == PageCount() ? AppendPage() : Page(0);
+    page->SetControl(control);
+    {
+        const QSignalBlocker block(m_tabRow);
+        m_tabRow->AddFile(file);
+    }
     const int last = m_tabRow->count() - 1;
     if (m_tabRow->currentIndex() != last) {
         m_tabRow->RequestIndex(last);
@@ -132,22 +113,13 @@ TXMemo *TMultiEditor::NewTab(const QString &fullName, const QString &shortName)
         bool allow = true;
         TabSetChange(m_tabRow, last, allow);
     }
-    m_tabRow->setToolTip(fullName);
-    for (int i = 0; i < PageCount(); ++i) {
-        TPage *page = Page(i);
-        // Two files of one name from different folders: the new control
-        // goes to the page that has none yet.
-        if (page->Name() == shortName && !page->Control()) {
-            page->SetControl(control);
-            break;
-        }
-    }
+    file->SetFileName(fullName, untitled);
     control->SetPlainText(m_plainText);
     SetFileIndex(m_tabRow->currentIndex());
-    return control;
+    return file;
 }
 
-void TMultiEditor::Configure(TXMemo *control, const QString &fullName)
+void TMultiEditor::Configure(TXMemo *control)
 {
     control->SetHideSelection(false);
     control->SetWantTabs(m_wantTabs);
@@ -159,7 +131,6 @@ void TMultiEditor::Configure(TXMemo *control, const QString &fullName)
     control->SetFontColor(EditorFontColor());
     control->FollowFont(EditorFont());
     BindEvents(control);
-    control->SetHint(fullName);
     control->SetModified(false);
     if (control->CanFocus())
         control->setFocus();
@@ -203,17 +174,20 @@ void TMultiEditor::BindEvents(TXMemo *control)
 
 bool TMultiEditor::SaveFileAt(int index)
 {
-    TXMemo *control = ControlAt(index);
-    if (!control)
+    const QPointer<TOpenFile> file = index >= 0 && index < m_files.Count() ? m_files.At(index) : nullptr;
+    if (!file)
         return false;
-    const QString name = m_controlList.Name(index);
-    if (control->LoadFailed() && QFileInfo(name).isFile()) {
+    const QString name = file->FileName();
+    if (file->Control()->LoadFailed() && QFileInfo(name).isFile()) {
         const QString question =
             QStringLiteral("Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(name);
         if (!dialogs::AskYesNo(this, QStringLiteral("Warnung"), question, dialogs::TKind::Warning))
             return false;
     }
-    return SaveFileAs(index, name);
+    // Files may have been closed while the question was open: only this
+    // file's text goes under its name.
+    const int now = m_files.IndexOf(file);
+    return now >= 0 && SaveFileAs(now, name);
 }
 
 bool TMultiEditor::SaveFileAs(int index, const QString &name)
@@ -357,16 +331,22 @@ void TMultiEditor::ReplaceClick(QObject *sender)
 void TMultiEditor::GotoClick(QObject *sender)
 {
     emit OnGotoClick(sender);
-    TXMemo *control = CurrentControl();
-    if (!control)
+    const QPointer<TOpenFile> file = CurrentFile();
+    if (!file)
         return;
-    const std::optional<QString> entry = TLineDlg::Ask(this, QString::number(CaretLine(control)));
-    if (!entry)
+    std::optional<QString> entry;
+    {
+        const QPointer<TOpenFile> held = std::exchange(m_heldFile, file);
+        entry = TLineDlg::Ask(this, QString::number(CaretLine(file->Control())));
+        m_heldFile = held;
+    }
+    // The line goes to the file it was asked for, and nowhere once that is closed.
+    if (!entry || !file || !file->Control())
         return;
     const std::optional<qint32> line = inttext::StrToInt(*entry);
     if (!line)
         return;
-    GoToLine(control, *line);
+    GoToLine(file->Control(), *line);
     emit OnEnter(this);
     emit OnActualize(sender);
 }
@@ -425,75 +405,39 @@ void TMultiEditor::RunShortcuts(TXMemo *control, int &key, Qt::KeyboardModifiers
 
 void TMultiEditor::JumpToNextBlank(TXMemo *control)
 {
-    const TFindOptions down = FindOptionBit(frDown);
-    const char *text = control->CharacterPointer();
-    const qint64 length = control->TextLength();
-    qint64 p = control->SelStart();
-    // The first search for a space starts behind a selection.
-    qint64 spaceFrom = p + control->SelLength();
-    for (;;) {
-        const TSearchResult space = SearchBuffer(text, length, spaceFrom, 0, QByteArray(" "), down);
-        const TSearchResult tab = SearchBuffer(text, length, p, 0, QByteArray("\t"), down);
-        if (!space.Found() && !tab.Found())
-            break;
-        const qint64 found = !space.Found() ? tab.position
-                           : !tab.Found()   ? space.position
-                                            : std::min(space.position, tab.position);
-        if (found != p) {
-            p = found;
-            break;
-        }
-        spaceFrom = ++p;
-    }
-    control->SetSelStart(p);
+    control->SetSelStart(navigation::NextBlank(control->CharacterPointer(), control->TextLength(),
+                                               control->SelStart(), control->SelLength()));
 }
 
 void TMultiEditor::JumpToPreviousBlank(TXMemo *control)
 {
-    const TFindOptions up = 0;
-    const char *text = control->CharacterPointer();
-    const qint64 length = control->TextLength();
-    qint64 p = control->SelStart();
-    bool first = true;
-    for (;;) {
-        const TSearchResult space = SearchBuffer(text, length, p, 0, QByteArray(" "), up);
-        const TSearchResult tab = SearchBuffer(text, length, p, 0, QByteArray("\t"), up);
-        if (!space.Found() && !tab.Found())
-            break;
-        const qint64 b = std::max(space.position, tab.position);
-        if (first || b == p - 1) {
-            p = b;
-            first = false;
-            continue;
-        }
-        break;
-    }
-    control->SetSelStart(p);
+    control->SetSelStart(
+        navigation::PreviousBlank(control->CharacterPointer(), control->TextLength(), control->SelStart()));
 }
 
 void TMultiEditor::CloseFileClick(QObject *sender)
 {
     if (!PageAreaShown() || m_tabRow->currentIndex() < 0)
         return;
-    const QPointer<TXMemo> control = CurrentControl();
-    if (control && control->Modified()) {
+    const QPointer<TOpenFile> file = CurrentFile();
+    if (file && file->Control()->Modified()) {
         dialogs::TAnswer answer;
         {
-            const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
+            const QPointer<TOpenFile> held = std::exchange(m_heldFile, file);
             answer = dialogs::AskYesNoCancel(this, QStringLiteral("Warnung"),
                                              QStringLiteral("Datei wurde geändert !\rVor dem Schließen sichern ?"),
                                              dialogs::TKind::Warning);
-            m_heldControl = held;
+            m_heldFile = held;
         }
         // A file handed over while the question was open may be in front
         // now: the answer is about the file it was asked for.
-        if (answer == dialogs::TAnswer::Cancel || !ShowControl(control))
+        if (answer == dialogs::TAnswer::Cancel || !ShowFile(file))
             return;
         // A cancelled or failed save: closing now would throw the text away.
-        if (answer == dialogs::TAnswer::Yes && (!SaveFileClick(sender) || !control))
+        if (answer == dialogs::TAnswer::Yes && (!SaveFileClick(sender) || !file))
             return;
     }
-    const int index = control ? m_controlList.IndexOfControl(control) : m_tabRow->currentIndex();
+    const int index = file ? m_files.IndexOf(file) : m_tabRow->currentIndex();
     if (index >= 0)
         ClosePage(index);
 }

@@ -74,8 +74,8 @@ private:
     void JumpToNextBlank(TXMemo *control);
     void JumpToPreviousBlank(TXMemo *control);
     void ShowFindDialog(TFindDialog *dialog);
-    TXMemo *NewTab(const QString &fullName, const QString &shortName);
-    void Configure(TXMemo *control, const QString &fullName);
+    TOpenFile *NewTab(const QString &fullName, bool untitled);
+    void Configure(TXMemo *control);
     void BindEvents(TXMemo *control);
 
     bool m_hideSelection = true;

@@ -13,7 +13,6 @@
 #include <QFileInfo>
 #include <QMenu>
 #include <QMimeData>
-#include <QMouseEvent>
 #include <QPixmap>
 #include <QResizeEvent>
 #include <QToolButton>
@@ -78,90 +77,6 @@ const TBtnInfo &BtnInfo(TBtnType type)
 
 QString TMultiPanel::LastOpenPattern = QStringLiteral("*.TXT");
 
-int TControlList::IndexOfControl(const TXMemo *control) const
-{
-    for (int i = 0; i < m_entries.size(); ++i) {
-        if (m_entries.at(i).control == control)
-            return i;
-    }
-    return -1;
-}
-
-QStringList TControlList::Names() const
-{
-    QStringList names;
-    for (const Entry &entry : m_entries)
-        names << entry.name;
-    return names;
-}
-
-TTabRow::TTabRow(QWidget *parent) : QTabBar(parent)
-{
-    setShape(QTabBar::RoundedSouth);
-    setExpanding(false);
-    setUsesScrollButtons(true);
-    setElideMode(Qt::ElideNone);
-    setFocusPolicy(Qt::NoFocus);
-    setDrawBase(true);
-}
-
-void TTabRow::RequestIndex(int index)
-{
-    if (index < 0 || index >= count() || index == currentIndex())
-        return;
-    bool allow = true;
-    emit Changing(index, allow);
-    if (allow)
-        setCurrentIndex(index);
-}
-
-namespace {
-QString TabText(const QString &name)
-{
-    return QString(name).replace(QLatin1Char('&'), QLatin1String("&&"));
-}
-} // namespace
-
-int TTabRow::AddName(const QString &name)
-{
-    return addTab(TabText(name));
-}
-
-void TTabRow::SetName(int index, const QString &name)
-{
-    setTabText(index, TabText(name));
-}
-
-QString TTabRow::Name(int index) const
-{
-    return tabText(index).replace(QLatin1String("&&"), QLatin1String("&"));
-}
-
-bool TTabRow::event(QEvent *event)
-{
-    // The tool tip is the current file's full name.
-    if (dialogs::ShowPlainToolTip(this, event))
-        return true;
-    return QTabBar::event(event);
-}
-
-void TTabRow::mousePressEvent(QMouseEvent *event)
-{
-    const int index = tabAt(event->position().toPoint());
-    if (event->button() == Qt::LeftButton && index >= 0 && index != currentIndex()) {
-        RequestIndex(index);
-        event->accept();
-        return;
-    }
-    QTabBar::mousePressEvent(event);
-}
-
-void TTabRow::wheelEvent(QWheelEvent *event)
-{
-    // Scrolling over the tabs would switch files without asking.
-    event->ignore();
-}
-
 void TPageArea::setCurrentIndex(int index)
 {
     if (index < 0 || index >= m_pages.size() || index == m_current)
@@ -206,7 +121,7 @@ void TPageArea::resizeEvent(QResizeEvent *event)
         page->setGeometry(rect());
 }
 
-TPage::TPage(const QString &name, QWidget *parent) : QWidget(parent), m_name(name)
+TPage::TPage(QWidget *parent) : QWidget(parent)
 {
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -245,7 +160,7 @@ TMultiPanel::TMultiPanel(QWidget *owner) : QFrame(owner)
     connect(m_tabRow, &TTabRow::Changing, this,
             [this](int newIndex, bool &allow) { TabSetChange(m_tabRow, newIndex, allow); });
 
-    AppendPage(QString());
+    AppendPage();
     m_pageArea->hide();
 
     m_contextMenu = new QMenu(this);
@@ -431,17 +346,16 @@ void TMultiPanel::OpenFileClick(QObject *sender)
 
 bool TMultiPanel::PageAreaShown() const
 {
-    return m_pageArea->isVisibleTo(this) && m_controlList.Count() > 0;
+    return m_pageArea->isVisibleTo(this) && m_files.Count() > 0;
 }
 
 bool TMultiPanel::SaveFileClick(QObject *sender)
 {
     emit OnSaveFileClick(sender);
-    if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
+    const TOpenFile *file = PageAreaShown() ? CurrentFile() : nullptr;
+    if (!file)
         return false;
-    // The full name decides: "<" may also begin the name of a real file,
-    // and the tab of the untitled "<x/y.txt" shows only "y.txt".
-    if (m_controlList.Name(FileIndex()).startsWith(QLatin1Char('<')))
+    if (file->Untitled())
         return SaveAsFileClick(sender);
     return SaveFileAt(FileIndex());
 }
@@ -449,30 +363,26 @@ bool TMultiPanel::SaveFileClick(QObject *sender)
 bool TMultiPanel::SaveAsFileClick(QObject *sender)
 {
     emit OnSaveAsFileClick(sender);
-    if (!PageAreaShown() || FileIndex() >= m_controlList.Count())
+    const QPointer<TOpenFile> file = PageAreaShown() ? CurrentFile() : nullptr;
+    if (!file)
         return false;
-    const QPointer<TXMemo> control = m_controlList.Control(FileIndex());
-    const QString fullName = m_controlList.Name(FileIndex());
-    const QString preset = fullName.startsWith(QLatin1Char('<')) ? QStringLiteral("*.") + m_defaultExt
-                                                                 : filefilter::ExtensionPattern(fullName);
+    const QString preset =
+        file->Untitled() ? QStringLiteral("*.") + m_defaultExt : filefilter::ExtensionPattern(file->FileName());
     QString name;
     {
-        const QPointer<QObject> held = std::exchange(m_heldControl, control.data());
+        const QPointer<TOpenFile> held = std::exchange(m_heldFile, file);
         name = dialogs::GetSaveFileName(this, QStringLiteral("Sichere Textdatei unter"), m_filter, preset);
-        m_heldControl = held;
+        m_heldFile = held;
     }
     // Files may have been opened or closed while the dialog was open: the
     // name goes to the file it was chosen for.
-    const int i = control ? m_controlList.IndexOfControl(control) : -1;
-    if (name.isEmpty() || i < 0 || !SaveFileAs(i, name))
+    const int i = m_files.IndexOf(file);
+    if (name.isEmpty() || i < 0 || !SaveFileAs(i, name) || !file)
         return false;
-    const QString shortName = QFileInfo(name).fileName();
-    Page(i)->SetName(shortName);
-    m_tabRow->SetName(i, shortName);
-    m_tabRow->setCurrentIndex(i);
-    m_controlList.SetName(i, name);
-    m_tabRow->setToolTip(name);
-    m_controlList.Control(i)->SetHint(name);
+    // Tab and page come to the front together, also when another file
+    // arrived while the dialog was open.
+    ShowFile(file);
+    file->SetFileName(name, false);
     // The window's caption names the file: tell it the name changed.
     emit OnActualize(nullptr);
     return true;
@@ -481,7 +391,7 @@ bool TMultiPanel::SaveAsFileClick(QObject *sender)
 void TMultiPanel::PrintFileClick(QObject *sender)
 {
     emit OnPrintFileClick(sender);
-    if (PageAreaShown() && FileIndex() < m_controlList.Count())
+    if (PageAreaShown() && FileIndex() < m_files.Count())
         PrintFile(FileIndex());
 }
 
@@ -516,43 +426,51 @@ void TMultiPanel::TabSetChange(QObject *sender, int newIndex, bool &allow)
         return;
     const bool hadFocus = m_pageArea->isAncestorOf(QApplication::focusWidget());
     m_pageArea->setCurrentIndex(newIndex);
-    if (newIndex >= 0 && newIndex < m_controlList.Count()) {
-        m_tabRow->setToolTip(m_controlList.Name(newIndex));
+    if (newIndex >= 0 && newIndex < m_files.Count()) {
+        m_files.At(newIndex)->ShowTip();
         // Typing goes on in the file now shown, not in the hidden one.
         if (hadFocus)
-            m_controlList.Control(newIndex)->setFocus();
+            m_files.Control(newIndex)->setFocus();
     }
     emit OnActualize(m_tabRow);
 }
 
-bool TMultiPanel::ShowControl(const TXMemo *control)
+bool TMultiPanel::ShowFile(const TOpenFile *file)
 {
-    const int index = control ? m_controlList.IndexOfControl(control) : -1;
+    const int index = m_files.IndexOf(file);
     if (index < 0)
         return false;
     if (m_tabRow->currentIndex() != index)
         m_tabRow->RequestIndex(index);
-    return CurrentControl() == control;
+    return CurrentFile() == file;
 }
 
 TXMemo *TMultiPanel::CurrentControl() const
 {
+    const TOpenFile *file = CurrentFile();
+    return file ? file->Control() : nullptr;
+}
+
+TOpenFile *TMultiPanel::CurrentFile() const
+{
     const int index = m_pageArea->currentIndex();
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return nullptr;
-    return m_controlList.Control(index);
+    return m_files.At(index);
 }
 
 void TMultiPanel::ClosePage(int index)
 {
-    if (index < 0 || index >= m_controlList.Count())
+    if (index < 0 || index >= m_files.Count())
         return;
-    TXMemo *control = m_controlList.Control(index);
-    m_controlList.Delete(index);
+    TOpenFile *file = m_files.At(index);
+    TXMemo *control = file->Control();
+    m_files.Delete(index);
     TPage *page = Page(index);
     if (page && page->Control() == control)
         page->SetControl(nullptr);
     delete control;
+    delete file;
 
     if (m_tabRow->count() < 2) {
         const QSignalBlocker block(m_tabRow);
@@ -571,13 +489,12 @@ void TMultiPanel::ClosePage(int index)
         const QSignalBlocker block(m_tabRow);
         m_tabRow->removeTab(index);
     }
-    SyncTabCaptions();
     const int current = std::clamp(index, 0, m_tabRow->count() - 1);
     if (current != m_tabRow->currentIndex())
         m_tabRow->RequestIndex(current);
     m_pageArea->setCurrentIndex(m_tabRow->currentIndex());
-    if (m_tabRow->currentIndex() >= 0 && m_tabRow->currentIndex() < m_controlList.Count())
-        m_tabRow->setToolTip(m_controlList.Name(m_tabRow->currentIndex()));
+    if (m_tabRow->currentIndex() >= 0 && m_tabRow->currentIndex() < m_files.Count())
+        m_files.At(m_tabRow->currentIndex())->ShowTip();
     emit OnActualize(nullptr);
 }
 
@@ -623,9 +540,9 @@ int TMultiPanel::PageCount() const
     return m_pageArea->count();
 }
 
-TPage *TMultiPanel::AppendPage(const QString &name)
+TPage *TMultiPanel::AppendPage()
 {
-    auto *page = new TPage(name, m_pageArea);
+    auto *page = new TPage(m_pageArea);
     m_pageArea->addWidget(page);
     return page;
 }
@@ -633,18 +550,6 @@ TPage *TMultiPanel::AppendPage(const QString &name)
 void TMultiPanel::ShowPageArea(bool show)
 {
     m_pageArea->setVisible(show);
-}
-
-void TMultiPanel::SyncTabCaptions()
-{
-    const QSignalBlocker block(m_tabRow);
-    while (m_tabRow->count() < PageCount())
-        m_tabRow->AddName(Page(m_tabRow->count())->Name());
-    // Every caption change lays out all tabs: touch only those that differ.
-    for (int i = 0; i < PageCount() && i < m_tabRow->count(); ++i) {
-        if (m_tabRow->Name(i) != Page(i)->Name())
-            m_tabRow->SetName(i, Page(i)->Name());
-    }
 }
 
 void TMultiPanel::contextMenuEvent(QContextMenuEvent *event)

@@ -1,6 +1,8 @@
 #pragma once
 // The visible frame of the multi-file editor: button bar on top, tab row at
 // the bottom, one page per open file between them.
+#include "editor/OpenFile.h"
+#include "editor/TabRow.h"
 #include "editor/core/Search.h"
 
 #include <QFont>
@@ -8,7 +10,6 @@
 #include <QPointer>
 #include <QString>
 #include <QStringList>
-#include <QTabBar>
 #include <QVector>
 
 class QMenu;
@@ -33,52 +34,6 @@ struct TBtnInfo
 };
 const TBtnInfo &BtnInfo(TBtnType type);
 
-// The list of open files: entry i = full name of the file on tab i, with its
-// text control attached.
-class TControlList
-{
-public:
-    int Count() const { return m_entries.size(); }
-    QString Name(int i) const { return m_entries.at(i).name; }
-    TXMemo *Control(int i) const { return m_entries.at(i).control; }
-    void SetName(int i, const QString &name) { m_entries[i].name = name; }
-    void Add(const QString &name, TXMemo *control) { m_entries.append({name, control}); }
-    void Delete(int i) { m_entries.remove(i); }
-    int IndexOfControl(const TXMemo *control) const;
-    QStringList Names() const;
-
-private:
-    struct Entry
-    {
-        QString name;
-        TXMemo *control;
-    };
-    QVector<Entry> m_entries;
-};
-
-// A tab row whose change the owner can refuse before it happens.
-class TTabRow : public QTabBar
-{
-    Q_OBJECT
-public:
-    explicit TTabRow(QWidget *parent);
-    // Asks through Changing(); changes the current tab only when allowed.
-    void RequestIndex(int index);
-    // Tabs are named after files: an "&" in a name is shown as it is, not
-    // taken as an access key.
-    int AddName(const QString &name);
-    void SetName(int index, const QString &name);
-    QString Name(int index) const;
-
-signals:
-    void Changing(int newIndex, bool &allow);
-
-protected:
-    bool event(QEvent *event) override;
-    void mousePressEvent(QMouseEvent *event) override;
-    void wheelEvent(QWheelEvent *event) override;
-};
-
 // The pages of the open files, one shown at a time. Qt's stacked widget
 // walks every page on each switch (1,000 files took seconds to open);
 // showing one page and hiding the last costs the same for any number.
@@ -102,19 +57,16 @@ private:
     int m_current = -1;
 };
 
-// A page of the page area, named after its file.
+// A page of the page area: holds the text control of one file.
 class TPage : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TPage(const QString &name, QWidget *parent = nullptr);
-    QString Name() const { return m_name; }
-    void SetName(const QString &name) { m_name = name; }
+    explicit TPage(QWidget *parent = nullptr);
     TXMemo *Control() const { return m_control; }
     void SetControl(TXMemo *control);
 
 private:
-    QString m_name;
     TXMemo *m_control = nullptr;
 };
 
@@ -159,13 +111,15 @@ public:
     virtual void FontClick(QObject *sender);
 
     TXMemo *CurrentControl() const;
+    // The file of the current page, or none.
+    TOpenFile *CurrentFile() const;
     void ClosePage(int index);
     int FileCount() const;
     int FileIndex() const;
     void SetFileIndex(int index);
     void SelectFile(int index);
     QStringList TabNames() const;
-    const TControlList &ControlList() const { return m_controlList; }
+    const TFileList &ControlList() const { return m_files; }
 
     TBtnTypes BtnTypes() const { return m_btnTypes; }
     void SetBtnTypes(TBtnTypes types);
@@ -244,28 +198,27 @@ protected:
     template <typename F>
     void ForEachControl(F action) const
     {
-        for (int i = 0; i < m_controlList.Count(); ++i)
-            action(m_controlList.Control(i));
+        for (int i = 0; i < m_files.Count(); ++i)
+            action(m_files.Control(i));
     }
     TPage *Page(int index) const;
     int PageCount() const;
-    TPage *AppendPage(const QString &name);
+    TPage *AppendPage();
     void ShowPageArea(bool show);
-    void SyncTabCaptions();
 
     void contextMenuEvent(QContextMenuEvent *event) override;
     void dragEnterEvent(QDragEnterEvent *event) override;
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
 
-    // Brings the page of `control` to the front for an answer about it; false
-    // when the control is gone or its page cannot be shown.
-    bool ShowControl(const TXMemo *control);
+    // Brings `file` to the front for an answer about it; false when the file
+    // is closed or its page cannot be shown.
+    bool ShowFile(const TOpenFile *file);
 
-    TControlList m_controlList;
-    // The control a question or dialog is open about: a file arriving in
-    // the meantime never takes it over.
-    QPointer<QObject> m_heldControl;
+    TFileList m_files;
+    // The file a question or dialog is open about: a file arriving in the
+    // meantime never takes its tab over.
+    QPointer<TOpenFile> m_heldFile;
     TTabRow *m_tabRow = nullptr;
     TPageArea *m_pageArea = nullptr;
 

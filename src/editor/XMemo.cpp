@@ -1,6 +1,7 @@
 #include "editor/XMemo.h"
 
 #include "platform/core/EditorError.h"
+#include "editor/core/Navigation.h"
 #include "editor/core/RtfText.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -1118,21 +1119,6 @@ void GoToLine(TXMemo *memo, qint64 line)
 {
     const qint64 column = CaretColumn(memo);
     line = std::max<qint64>(line, 1);
-    qint64 start = memo->LineIndex(line - 1);
-    const qint64 next = memo->LineIndex(line);
-    qint64 length;
-    if (start < 0) {
-        start = memo->TextLength();
-        length = 1;
-    } else if (next < 0) {
-        length = memo->TextLength() - start;
-    } else {
-        // The line break counts as one character, CR LF as well: past the
-        // end of a shorter line the caret lands behind its text.
-        length = next - start;
-        if (length >= 2 && memo->TextRange(next - 2, next) == QByteArrayLiteral("\r\n"))
-            --length;
-    }
-    const qint64 caret = column < length ? start + column - 1 : start + length - 1;
-    memo->SetSelStart(std::max<qint64>(caret, 0));
+    memo->SetSelStart(navigation::LineCaret(memo->CharacterPointer(), memo->TextLength(), column,
+                                            memo->LineIndex(line - 1), memo->LineIndex(line)));
 }

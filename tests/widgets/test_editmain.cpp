@@ -260,6 +260,23 @@ TEST_F(MainFormTest, NeuerEditorMovesTheFileIntoANewInstance)
     EXPECT_EQ(form->Editor()->FileCount(), 1);
 }
 
+TEST_F(MainFormTest, NeuerEditorHandsOverTheFileItSavedNotTheOneInFront)
+{
+    MakeFile("anderes.txt", "x");
+    ASSERT_TRUE(form->FormShow({"anderes.txt"}, dir.path()));
+    form->Editor()->NewFileClick(nullptr);
+    Memo()->SetSelText("neu");
+    const QString saved = dir.filePath("neu.txt");
+    hooks.save = [&](const QString &, const QString &, const QString &) {
+        form->Editor()->SelectFile(0); // the other file comes to the front meanwhile
+        return saved;
+    };
+    form->Item("NeuerEditor1")->trigger();
+    EXPECT_EQ(ReadBytes(saved), QByteArray("neu"));
+    EXPECT_EQ(started, QStringList{QCoreApplication::applicationFilePath() + QLatin1Char('|') + saved});
+    EXPECT_EQ(form->Editor()->TabNames(), QStringList{"anderes.txt"});
+}
+
 TEST_F(MainFormTest, EveryMenuItemCarriesItsMenusHelpContext)
 {
     ASSERT_TRUE(form->FormShow({}, dir.path()));

@@ -249,20 +249,39 @@ TEST_F(FindReplaceTest, GoToLine)
     EXPECT_EQ(user.DialogsRun.size(), 7);
 }
 
-TEST_F(FindReplaceTest, GoToLineKeepsTheColumnAndWorksBeyond65535)
+TEST_F(FindReplaceTest, GoToLineGoesToTheFileItAskedAboutOrNowhere)
 {
-    TXMemo *memo = Open("eins\r\nzweite Zeile\r\ndrei\r\n");
-    memo->SetSelStart(6 + 10); // column 11 of line 2
-    GoToLine(memo, 3);
-    EXPECT_EQ(memo->SelStart(), 20 + 4) << "short line: its end, before the line break";
-    memo->SetSelStart(20 + 2);
-    GoToLine(memo, 2);
-    EXPECT_EQ(memo->SelStart(), 6 + 2);
+    TXMemo *asked = Open("1\n2\n3\n");
+    TXMemo *other = nullptr;
+    const auto answer = [](QDialog &dialog, const QString &line) {
+        auto &entry = dynamic_cast<TLineDlg &>(dialog);
+        entry.LineNoEdit->setText(line);
+        entry.findChild<QPushButton *>(QStringLiteral("OKBtn"))->click();
+    };
+    user.DialogAnswers << [&](QDialog &dialog) {
+        other = Open("a\nb\nc\n"); // another file comes to the front meanwhile
+        answer(dialog, QStringLiteral("3"));
+    };
+    editor.GotoClick(nullptr);
+    EXPECT_EQ(CaretLine(asked), 3);
+    EXPECT_EQ(CaretLine(other), 1);
 
+    // Closed while the dialog was open: the answer goes nowhere.
+    user.DialogAnswers << [&](QDialog &dialog) {
+        editor.ClosePage(editor.FileIndex());
+        answer(dialog, QStringLiteral("2"));
+    };
+    editor.GotoClick(nullptr);
+    EXPECT_EQ(editor.FileCount(), 1);
+    EXPECT_EQ(CaretLine(editor.CurrentControl()), 3);
+}
+
+TEST_F(FindReplaceTest, GoToLineWorksBeyond65535)
+{
     QByteArray big;
     for (int i = 0; i < 20000; ++i)
         big += "12345\n";
-    memo->SetText(big);
+    TXMemo *memo = Open(big);
     memo->SetSelStart(3);
     GoToLine(memo, 15000);
     EXPECT_EQ(memo->SelStart(), 14999 * 6 + 3);
@@ -302,23 +321,21 @@ TEST_F(FindReplaceTest, CtrlF4ClosesTheFile)
     EXPECT_EQ(editor.FileCount(), 1);
 }
 
-TEST_F(FindReplaceTest, BlankJumps)
+TEST_F(FindReplaceTest, BlankJumpsMoveTheCaretAndEatTheKey)
 {
-    TXMemo *memo = Open("  a b");
+    TXMemo *memo = Open("ab  cd e");
     const Qt::KeyboardModifiers jump = Qt::ControlModifier | Qt::AltModifier;
-    memo->SetSelStart(0);
+    memo->Select(0, 1);
     Key(memo, Qt::Key_Right, jump);
-    EXPECT_EQ(memo->SelStart(), 3);
-    Key(memo, Qt::Key_Right, jump);
-    EXPECT_EQ(memo->SelStart(), 4) << "no further blank: behind the blank stepped over";
-
-    memo->SetText("ab \t cd");
-    memo->SetSelStart(memo->TextLength());
-    Key(memo, Qt::Key_Left, jump);
     EXPECT_EQ(memo->SelStart(), 2);
+    EXPECT_EQ(memo->SelLength(), 0);
+    memo->SetSelStart(7);
+    Key(memo, Qt::Key_Left, jump);
+    EXPECT_EQ(memo->SelStart(), 6);
     memo->SetSelStart(0);
     Key(memo, Qt::Key_Left, jump);
     EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_EQ(memo->Text(), QByteArray("ab  cd e"));
 }
 
 TEST_F(FindReplaceTest, AKeyDownHandlerCanSwitchShortcutsOff)

@@ -184,6 +184,21 @@ TEST_F(MultiEditorTest, AFileThatCouldNotBeReadIsNotOverwrittenWithoutAsking)
     EXPECT_FALSE(memo->LoadFailed());
 }
 
+TEST_F(MultiEditorTest, AFileClosedWhileItsOverwriteQuestionIsOpenIsNotSaved)
+{
+    const QString path = MakeFile(QStringLiteral("wichtig.txt"), "viele Daten");
+    editor.OpenFile(path);
+    editor.CurrentControl()->SetLoadFailed(true);
+    editor.OpenFile(MakeFile(QStringLiteral("anderes.txt"), "anderer Text"));
+    editor.SelectFile(0);
+    hooks.ask = [&](const QString &, const QString &) {
+        editor.ClosePage(0);
+        return TAnswer::Yes;
+    };
+    EXPECT_FALSE(editor.SaveFileClick(nullptr));
+    EXPECT_EQ(ReadBytes(path), QByteArray("viele Daten")) << "another file's text went under its name";
+}
+
 TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
 {
     editor.OpenFile(dir.path()); // a folder: must never be "saved" over
@@ -260,6 +275,23 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_FALSE(editor.SaveAsFileClick(nullptr));
     EXPECT_EQ(savePresets.last(), QStringLiteral("*.txt"));
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
+}
+
+TEST_F(MultiEditorTest, SaveAsWhileAnotherFileArrivesShowsTheSavedFileWholly)
+{
+    editor.NewFileClick(nullptr);
+    TXMemo *saved = editor.CurrentControl();
+    saved->SetSelText("Brief");
+    const QString arriving = MakeFile(QStringLiteral("neu.txt"), "neu");
+    hooks.save = [&](const QString &, const QString &, const QString &) {
+        editor.OpenFile(arriving); // handed over while the dialog is open
+        return Path(QStringLiteral("brief.txt"));
+    };
+    EXPECT_TRUE(editor.SaveAsFileClick(nullptr));
+    EXPECT_EQ(editor.TabNames(), (QStringList{"brief.txt", "neu.txt"}));
+    EXPECT_EQ(editor.TabRow()->currentIndex(), editor.FileIndex()) << "tab and page show different files";
+    EXPECT_EQ(editor.CurrentControl(), saved);
+    EXPECT_EQ(editor.TabRow()->toolTip(), Path(QStringLiteral("brief.txt")));
 }
 
 TEST_F(MultiEditorTest, AnUntitledNameWithAFolderAsksForANameOnSave)

@@ -1,0 +1,56 @@
+#pragma once
+// One open file of the multi-file editor: its name, whether it has one, and
+// the text control that holds its text. Dialogs and questions about a file
+// hold this object, so their answer reaches that file even when another one
+// came to the front or it was closed in the meantime.
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QStringList>
+#include <QVector>
+
+class TTabRow;
+class TXMemo;
+
+class TOpenFile : public QObject
+{
+    Q_OBJECT
+public:
+    TOpenFile(TXMemo *control, TTabRow *tabs, QObject *parent);
+
+    QString FileName() const { return m_fileName; }
+    // Untitled: no file on disk yet; saving asks for a name.
+    bool Untitled() const { return m_untitled; }
+    TXMemo *Control() const { return m_control; }
+
+    // Every change of the name goes through here, so that the tab, the tab
+    // row's tip while the file is in front, and the control's hint never
+    // disagree.
+    void SetFileName(const QString &name, bool untitled);
+    // The file came to the front: the tab row's tip names it.
+    void ShowTip() const;
+
+private:
+    QString m_fileName;
+    bool m_untitled = true;
+    QPointer<TXMemo> m_control;
+    QPointer<TTabRow> m_tabs;
+};
+
+// The open files in tab order: entry i stands for tab i and page i.
+class TFileList
+{
+public:
+    int Count() const { return m_files.size(); }
+    TOpenFile *At(int i) const { return m_files.at(i); }
+    QString Name(int i) const;
+    TXMemo *Control(int i) const;
+    void Add(TOpenFile *file) { m_files.append(file); }
+    void Delete(int i) { m_files.remove(i); }
+    int IndexOf(const TOpenFile *file) const;
+    int IndexOfControl(const TXMemo *control) const;
+    QStringList Names() const;
+
+private:
+    QVector<TOpenFile *> m_files;
+};
