@@ -116,7 +116,8 @@ public:
 private:
     void Open()
     {
-        if (Meanwhile)
-            Meanwhile();
+        // A copy, so that an action may replace or clear itself.
+        if (const std::function<void()> action = Meanwhile)
+            action();
     }
 };

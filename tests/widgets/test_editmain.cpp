@@ -267,10 +267,8 @@ TEST_F(MainFormTest, NeuerEditorHandsOverTheFileItSavedNotTheOneInFront)
     form->Editor()->NewFileClick(nullptr);
     Memo()->SetSelText("neu");
     const QString saved = dir.filePath("neu.txt");
-    hooks.save = [&](const QString &, const QString &, const QString &) {
-        form->Editor()->SelectFile(0); // the other file comes to the front meanwhile
-        return saved;
-    };
+    user.SaveAnswers << saved;
+    user.Meanwhile = [&] { form->Editor()->SelectFile(0); }; // the other file comes to the front meanwhile
     form->Item("NeuerEditor1")->trigger();
     EXPECT_EQ(ReadBytes(saved), QByteArray("neu"));
     EXPECT_EQ(started, QStringList{QCoreApplication::applicationFilePath() + QLatin1Char('|') + saved});

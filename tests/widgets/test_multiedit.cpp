@@ -191,9 +191,10 @@ TEST_F(MultiEditorTest, AFileClosedWhileItsOverwriteQuestionIsOpenIsNotSaved)
     editor.CurrentControl()->SetLoadFailed(true);
     editor.OpenFile(MakeFile(QStringLiteral("anderes.txt"), "anderer Text"));
     editor.SelectFile(0);
-    hooks.ask = [&](const QString &, const QString &) {
+    answers << TAnswer::Yes;
+    user.Meanwhile = [&] { // closed while the question is open
+        user.Meanwhile = nullptr;
         editor.ClosePage(0);
-        return TAnswer::Yes;
     };
     EXPECT_FALSE(editor.SaveFileClick(nullptr));
     EXPECT_EQ(ReadBytes(path), QByteArray("viele Daten")) << "another file's text went under its name";
@@ -283,9 +284,10 @@ TEST_F(MultiEditorTest, SaveAsWhileAnotherFileArrivesShowsTheSavedFileWholly)
     TXMemo *saved = editor.CurrentControl();
     saved->SetSelText("Brief");
     const QString arriving = MakeFile(QStringLiteral("neu.txt"), "neu");
-    hooks.save = [&](const QString &, const QString &, const QString &) {
-        editor.OpenFile(arriving); // handed over while the dialog is open
-        return Path(QStringLiteral("brief.txt"));
+    user.SaveAnswers << Path(QStringLiteral("brief.txt"));
+    user.Meanwhile = [&] { // handed over while the dialog is open
+        user.Meanwhile = nullptr;
+        editor.OpenFile(arriving);
     };
     EXPECT_TRUE(editor.SaveAsFileClick(nullptr));
     EXPECT_EQ(editor.TabNames(), (QStringList{"brief.txt", "neu.txt"}));
