@@ -1,0 +1,166 @@
+#include "platform/core/Encoding.h"
+
+#include "platform/core/Utf8.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <cstring>
+
+namespace encoding {
+
+namespace {
+
+using utf8::Byte;
+
+constexpr std::uint64_t kOnes = 0x0101010101010101ULL;
+constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
+
+inline std::uint64_t Load(const Byte *p)
+{
+    std::uint64_t v;
+    std::memcpy(&v, p, sizeof v);
+    return v;
+}
+
+// Non-zero when one of the eight bytes is above 0x7F or, with `nul`, zero
+// (a borrow from a zero byte can flag its neighbour too, never a clean word).
+template <bool nul>
+inline std::uint64_t Special(std::uint64_t v)
+{
+    return nul ? ((v - kOnes) | v) & kHighBits : v & kHighBits;
+}
+
+enum class TStop { End, Truncated, Invalid };
+
+// Checks the sequences in [p, end); `stop` says why it ended, `p` where (the
+// start of the cut-off sequence when truncated). Text is mostly ASCII, so
+// whole blocks of plain bytes are passed over eight at a time.
+template <bool nul>
+TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
+{
+    while (p < end) {
+        while (end - p >= 32) {
+            if (Special<nul>(Load(p) | Load(p + 8) | Load(p + 16) | Load(p + 24)))
+                break;
+            p += 32;
+        }
+        while (end - p >= 8 && !Special<nul>(Load(p)))
+            p += 8;
+        if (p == end)
+            break;
+        const Byte b = *p;
+        if (b < 0x80) {
+            if (nul && b == 0)
+                return TStop::Invalid;
+            ++p;
+            continue;
+        }
+        const utf8::TLead lead = utf8::LeadOf(b);
+        if (lead.length == 0)
+            return TStop::Invalid;
+        if (end - p < lead.length) {
+            // Whatever is there must already fit, or waiting is pointless.
+            if (end - p > 1 && (p[1] < lead.low || p[1] > lead.high))
+                return TStop::Invalid;
+            if (end - p > 2 && !utf8::IsContinuation(p[2]))
+                return TStop::Invalid;
+            return TStop::Truncated;
+        }
+        char32_t c;
+        if (utf8::Decode(p, end, c) == 0)
+            return TStop::Invalid;
+        multiByte = true;
+        p += lead.length;
+    }
+    return TStop::End;
+}
+
+} // namespace
+
+QString Name(TEncoding encoding)
+{
+    return encoding == TEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("1252");
+}
+
+bool ParseName(const QString &value, TEncoding &out)
+{
+    const QString v = value.trimmed();
+    if (v.compare(QLatin1String("UTF-8"), Qt::CaseInsensitive) == 0) {
+        out = TEncoding::Utf8;
+        return true;
+    }
+    if (v == QLatin1String("1252")) {
+        out = TEncoding::Cp1252;
+        return true;
+    }
+    return false;
+}
+
+void TEncodingDetector::Scan(const unsigned char *p, const unsigned char *end)
+{
+    switch (ScanRun<true>(p, end, m_multiByte)) {
+    case TStop::End:
+        break;
+    case TStop::Invalid:
+        m_invalid = true;
+        break;
+    case TStop::Truncated:
+        m_pendingCount = int(end - p);
+        std::memcpy(m_pending, p, size_t(m_pendingCount));
+        break;
+    }
+}
+
+void TEncodingDetector::Feed(const char *data, std::size_t length)
+{
+    // Once a byte has decided for Windows-1252, the rest need not be read.
+    if (m_invalid || length == 0)
+        return;
+    const Byte *p = reinterpret_cast<const Byte *>(data);
+    const Byte *end = p + length;
+    if (m_pendingCount > 0) {
+        // Complete the sequence cut off at the end of the last piece.
+        const int need = utf8::LeadOf(m_pending[0]).length;
+        const int take = int(std::min<std::size_t>(std::size_t(need - m_pendingCount), length));
+        std::memcpy(m_pending + m_pendingCount, p, size_t(take));
+        const int have = m_pendingCount + take;
+        m_pendingCount = 0;
+        p += take;
+        const Byte *q = m_pending;
+        bool multiByte = false;
+        const TStop stop = ScanRun<true>(q, m_pending + have, multiByte);
+        if (stop == TStop::Invalid) {
+            m_invalid = true;
+            return;
+        }
+        if (stop == TStop::Truncated) {
+            m_pendingCount = have;
+            return;
+        }
+        m_multiByte = true;
+    }
+    Scan(p, end);
+}
+
+TEncoding TEncodingDetector::Result(TEncoding asciiDefault) const
+{
+    if (m_invalid || m_pendingCount > 0)
+        return TEncoding::Cp1252;
+    return m_multiByte ? TEncoding::Utf8 : asciiDefault;
+}
+
+TEncoding Detect(const char *data, std::size_t length, TEncoding asciiDefault)
+{
+    TEncodingDetector detector;
+    detector.Feed(data, length);
+    return detector.Result(asciiDefault);
+}
+
+bool IsUtf8(const char *data, std::size_t length)
+{
+    const Byte *p = reinterpret_cast<const Byte *>(data);
+    bool multiByte = false;
+    return ScanRun<false>(p, p + length, multiByte) == TStop::End;
+}
+
+} // namespace encoding
