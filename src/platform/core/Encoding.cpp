@@ -40,7 +40,9 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
 {
     while (p < end) {
         while (end - p >= 32) {
-            if (Special<nul>(Load(p) | Load(p + 8) | Load(p + 16) | Load(p + 24)))
+            // Each word tested on its own: or-ing them first would lose a NUL.
+            if (Special<nul>(Load(p)) | Special<nul>(Load(p + 8)) | Special<nul>(Load(p + 16))
+                | Special<nul>(Load(p + 24)))
                 break;
             p += 32;
         }
