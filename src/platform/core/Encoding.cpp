@@ -34,7 +34,8 @@ enum class TStop { End, Truncated, Invalid };
 
 // Checks the sequences in [p, end); `stop` says why it ended, `p` where (the
 // start of the cut-off sequence when truncated). Text is mostly ASCII, so
-// whole blocks of plain bytes are passed over eight at a time.
+// whole blocks of plain bytes are passed over eight at a time; runs of
+// two-byte sequences (Cyrillic, Greek) get a loop of their own.
 template <bool nul>
 TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
 {
@@ -46,8 +47,15 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
                 break;
             p += 32;
         }
-        while (end - p >= 8 && !Special<nul>(Load(p)))
+        while (end - p >= 8) {
+            // The lowest flagged byte is a real one (a borrow only runs
+            // upwards from a zero byte), so the plain bytes below it go too.
+            if (const std::uint64_t special = Special<nul>(Load(p))) {
+                p += __builtin_ctzll(special) / 8;
+                break;
+            }
             p += 8;
+        }
         if (p == end)
             break;
         const Byte b = *p;
@@ -57,7 +65,13 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
             ++p;
             continue;
         }
-        const utf8::TLead lead = utf8::LeadOf(b);
+        while (end - p >= 2 && p[0] >= 0xC2 && p[0] < 0xE0 && utf8::IsContinuation(p[1])) {
+            p += 2;
+            multiByte = true;
+        }
+        if (p == end || *p < 0x80)
+            continue;
+        const utf8::TLead lead = utf8::LeadOf(*p);
         if (lead.length == 0)
             return TStop::Invalid;
         if (end - p < lead.length) {
@@ -68,8 +82,8 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
                 return TStop::Invalid;
             return TStop::Truncated;
         }
-        char32_t c;
-        if (utf8::Decode(p, end, c) == 0)
+        if (p[1] < lead.low || p[1] > lead.high || !utf8::IsContinuation(p[2])
+            || (lead.length == 4 && !utf8::IsContinuation(p[3])))
             return TStop::Invalid;
         multiByte = true;
         p += lead.length;
