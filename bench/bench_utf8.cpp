@@ -33,7 +33,18 @@ QByteArray Repeat(const QByteArray &line, qint64 bytes)
     return text;
 }
 
-// German prose: mostly ASCII, an umlaut or a quotation mark every few words.
+// German prose: an umlaut every few words.
+QByteArray Prose(qint64 bytes)
+{
+    return Repeat("Die Stra\xC3\x9F" "e f\xC3\xBChrt \xC3\xBC" "ber die Br\xC3\xBC" "cke nach K\xC3\xB6ln, wo wir uns um "
+                  "zehn Uhr am Bahnhof treffen wollten. Leider kam der Zug mit einer Versp\xC3\xA4tung von zwanzig "
+                  "Minuten an, und so gingen wir zuerst in ein kleines Caf\xC3\xA9 in der Altstadt, um \xC3\xBC" "ber "
+                  "die Pl\xC3\xA4ne f\xC3\xBCr den n\xC3\xA4" "chsten Tag zu sprechen.\n",
+                  bytes);
+}
+
+// Dense German: a special character every 15 bytes, a third of them three
+// bytes long (dashes, quotation marks, the euro sign).
 QByteArray German(qint64 bytes)
 {
     return Repeat("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln \xE2\x80\x93 \xE2\x80\x9EZitat\xE2\x80\x9C 15 \xE2\x82\xAC, "
@@ -102,7 +113,8 @@ int main(int argc, char **argv)
 
     std::printf("deciding the encoding of %lld MB, read in pieces of 1 MB\n", static_cast<long long>(megabytes));
     Detect("ASCII", Repeat("Lorem ipsum dolor sit amet, consectetur adipiscing elit.\r\n", bytes));
-    Detect("German UTF-8", german);
+    Detect("German UTF-8, prose", Prose(bytes));
+    Detect("German UTF-8, dense", german);
     {
         const QByteArray russian = Russian(bytes);
         Detect("Russian UTF-8", russian);
@@ -125,7 +137,7 @@ int main(int argc, char **argv)
                     static_cast<long long>(megabytes), toCp1252, Ms(timer), back == german ? "" : " (DIFFERS)");
     }
 
-    std::printf("search without a match in %lld MB of German UTF-8\n", static_cast<long long>(megabytes));
+    std::printf("search without a match in %lld MB of dense German UTF-8\n", static_cast<long long>(megabytes));
     struct
     {
         const char *what;

@@ -32,21 +32,24 @@ inline std::uint64_t Special(std::uint64_t v)
 
 enum class TStop { End, Truncated, Invalid };
 
-// Checks the sequences in [p, end); `stop` says why it ended, `p` where (the
-// start of the cut-off sequence when truncated). Text is mostly ASCII, so
-// whole blocks of plain bytes are passed over eight at a time; runs of
-// two-byte sequences (Cyrillic, Greek) get a loop of their own.
-template <bool nul>
-TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
+struct TRun
 {
+    TStop stop;
+    const Byte *at; // where it stopped: the end, the bad byte, the cut-off sequence
+    bool multiByte;
+};
+
+// Checks the sequences in [p, end). Text is mostly ASCII, so whole blocks of
+// plain bytes are passed over eight at a time; runs of two-byte sequences
+// (Cyrillic, Greek) get a loop of their own. Pointer and flag are locals:
+// bytes read through `const Byte *` may alias anything in memory, which
+// would make every step store and reload them.
+template <bool nul>
+TRun ScanRun(const Byte *p, const Byte *end)
+{
+    bool multiByte = false;
+    const auto stopped = [&](TStop stop) { return TRun{stop, p, multiByte}; };
     while (p < end) {
-        while (end - p >= 32) {
-            // Each word tested on its own: or-ing them first would lose a NUL.
-            if (Special<nul>(Load(p)) | Special<nul>(Load(p + 8)) | Special<nul>(Load(p + 16))
-                | Special<nul>(Load(p + 24)))
-                break;
-            p += 32;
-        }
         while (end - p >= 8) {
             // The lowest flagged byte is a real one (a borrow only runs
             // upwards from a zero byte), so the plain bytes below it go too.
@@ -55,13 +58,19 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
                 break;
             }
             p += 8;
+            // A plain word: a plain stretch may follow, four words a step.
+            // Each word is tested on its own: or-ing them would lose a NUL.
+            while (end - p >= 32
+                   && !(Special<nul>(Load(p)) | Special<nul>(Load(p + 8)) | Special<nul>(Load(p + 16))
+                        | Special<nul>(Load(p + 24))))
+                p += 32;
         }
         if (p == end)
             break;
         const Byte b = *p;
         if (b < 0x80) {
             if (nul && b == 0)
-                return TStop::Invalid;
+                return stopped(TStop::Invalid);
             ++p;
             continue;
         }
@@ -73,22 +82,22 @@ TStop ScanRun(const Byte *&p, const Byte *end, bool &multiByte)
             continue;
         const utf8::TLead lead = utf8::LeadOf(*p);
         if (lead.length == 0)
-            return TStop::Invalid;
+            return stopped(TStop::Invalid);
         if (end - p < lead.length) {
             // Whatever is there must already fit, or waiting is pointless.
             if (end - p > 1 && (p[1] < lead.low || p[1] > lead.high))
-                return TStop::Invalid;
+                return stopped(TStop::Invalid);
             if (end - p > 2 && !utf8::IsContinuation(p[2]))
-                return TStop::Invalid;
-            return TStop::Truncated;
+                return stopped(TStop::Invalid);
+            return stopped(TStop::Truncated);
         }
         if (p[1] < lead.low || p[1] > lead.high || !utf8::IsContinuation(p[2])
             || (lead.length == 4 && !utf8::IsContinuation(p[3])))
-            return TStop::Invalid;
+            return stopped(TStop::Invalid);
         multiByte = true;
         p += lead.length;
     }
-    return TStop::End;
+    return stopped(TStop::End);
 }
 
 } // namespace
@@ -114,15 +123,17 @@ bool ParseName(const QString &value, TEncoding &out)
 
 void TEncodingDetector::Scan(const unsigned char *p, const unsigned char *end)
 {
-    switch (ScanRun<true>(p, end, m_multiByte)) {
+    const TRun run = ScanRun<true>(p, end);
+    m_multiByte = m_multiByte || run.multiByte;
+    switch (run.stop) {
     case TStop::End:
         break;
     case TStop::Invalid:
         m_invalid = true;
         break;
     case TStop::Truncated:
-        m_pendingCount = int(end - p);
-        std::memcpy(m_pending, p, size_t(m_pendingCount));
+        m_pendingCount = int(end - run.at);
+        std::memcpy(m_pending, run.at, size_t(m_pendingCount));
         break;
     }
 }
@@ -142,9 +153,7 @@ void TEncodingDetector::Feed(const char *data, std::size_t length)
         const int have = m_pendingCount + take;
         m_pendingCount = 0;
         p += take;
-        const Byte *q = m_pending;
-        bool multiByte = false;
-        const TStop stop = ScanRun<true>(q, m_pending + have, multiByte);
+        const TStop stop = ScanRun<true>(m_pending, m_pending + have).stop;
         if (stop == TStop::Invalid) {
             m_invalid = true;
             return;
@@ -175,8 +184,7 @@ TEncoding Detect(const char *data, std::size_t length, TEncoding asciiDefault)
 bool IsUtf8(const char *data, std::size_t length)
 {
     const Byte *p = reinterpret_cast<const Byte *>(data);
-    bool multiByte = false;
-    return ScanRun<false>(p, p + length, multiByte) == TStop::End;
+    return ScanRun<false>(p, p + length).stop == TStop::End;
 }
 
 } // namespace encoding
