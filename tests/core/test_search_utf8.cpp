@@ -166,11 +166,6 @@ TEST(SearchUtf8WholeWord, LettersOfEveryScriptMakeWordsPunctuationEndsThem)
     EXPECT_EQ(Find(U("\xC3\x84rgerlich x"), 13, U("\xC3\xA4rger"), kWord), -1);
 }
 
-TEST(SearchUtf8WholeWord, DownwardsTheWordAtTheStartIsPassedOver)
-{
-    EXPECT_EQ(Down(U("\xC3\xA4 \xC3\xA4"), U("\xC3\x84"), kWord), 3);
-}
-
 // --- replace all --------------------------------------------------------------
 
 TEST(SearchUtf8ReplaceAll, FoldedMatchesAreReplacedWholeBothWays)
