@@ -2,13 +2,16 @@
 // Input: [options] [selection start] [selection length] [pattern length]
 // [replacement length] pattern replacement text.
 // The search must agree with a byte-by-byte walk through the positions, and
-// replace all with replacing one match at a time.
+// replace all with replacing one match at a time. With option bit 32 the text
+// and the pattern are made valid UTF-8 and searched as UTF-8, against a walk
+// through the characters.
 #include "editor/core/Search.h"
 
 #include "platform/core/Cp1252.h"
 #include "../support/SearchReference.h"
 
 #include <QByteArray>
+#include <QString>
 #include <algorithm>
 #include <cstdint>
 #include <cstdio>
@@ -16,7 +19,9 @@
 
 namespace {
 
+using searchreference::NaiveReplaceAll;
 using searchreference::TNaive;
+using searchreference::TNaiveUtf8;
 
 [[noreturn]] void Fail(const char *what, long long got, long long expected)
 {
@@ -75,6 +80,26 @@ void CheckReplaceAll(const QByteArray &text, qint64 s, qint64 l, const QByteArra
     Check(r.selStart == selStart && r.selLength == selLength, "final selection", r.selStart, selStart);
 }
 
+void CheckUtf8(const QByteArray &text, qint64 s, qint64 l, const QByteArray &pattern,
+               const QByteArray &replacement, TFindOptions o)
+{
+    const auto utf8 = encoding::TEncoding::Utf8;
+    for (TFindOptions options : {o, TFindOptions(o ^ FindOptionBit(frDown))}) {
+        const TSearchResult r = SearchBuffer(text.constData(), text.size(), s, l, pattern, options, utf8);
+        const qint64 expected = TNaiveUtf8(text, pattern, options).Search(s, l);
+        Check(r.position == expected, "UTF-8 SearchBuffer position", r.position, expected);
+    }
+    if (text.size() > 1024)
+        return;
+    QByteArray expectedText = text;
+    const TReplaceAllResult expected = NaiveReplaceAll<TNaiveUtf8>(expectedText, s, l, pattern, replacement, o);
+    const TReplaceAllResult r = ReplaceAll(text.constData(), text.size(), s, l, pattern, replacement, o, utf8);
+    Check(r.count == expected.count, "UTF-8 count", r.count, expected.count);
+    const QByteArray applied = text.left(r.from) + r.replacement + text.mid(r.to);
+    Check(applied == expectedText, "UTF-8 replaced text", applied.size(), expectedText.size());
+    Check(r.selStart == expected.selStart, "UTF-8 final selection", r.selStart, expected.selStart);
+}
+
 } // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
@@ -110,6 +135,13 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const qint64 selStart = qint64(startByte % (n + 3)) - 1;
     const qint64 selLength = (optionByte & 16) ? 0 : qint64(lengthByte % (n + 2));
 
+    if (optionByte & 32) {
+        const QByteArray validText = QString::fromUtf8(text).toUtf8();
+        const QByteArray validPattern = QString::fromUtf8(pattern).toUtf8();
+        if (!validPattern.isEmpty())
+            CheckUtf8(validText, selStart, selLength, validPattern, QString::fromUtf8(replacement).toUtf8(), options);
+        return 0;
+    }
     CheckSearch(text, selStart, selLength, pattern, options);
     CheckSearch(text, selStart, selLength, pattern, options ^ FindOptionBit(frDown));
     CheckReplaceAll(text, selStart, selLength, pattern, replacement, options);

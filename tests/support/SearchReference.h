@@ -3,10 +3,14 @@
 // how a user would describe them: the unit tests and the fuzz target compare
 // the real search against it.
 #include "editor/core/Search.h"
+#include "editor/core/Utf8Case.h"
 #include "platform/core/Cp1252.h"
 
 #include <QByteArray>
+#include <QSet>
+#include <QString>
 #include <algorithm>
+#include <vector>
 
 namespace searchreference {
 
@@ -73,22 +77,110 @@ struct TNaive
     }
 };
 
+// The same walk over the characters of valid UTF-8 text: positions are
+// characters, case folds by utf8case::Fold, delimiters are what is no word
+// character and none of the pattern's (folded, as the search folds).
+struct TNaiveUtf8
+{
+    std::vector<char32_t> t, p; // folded unless matching case
+    std::vector<qint64> offset; // byte offset of each character of the text, and the length
+    bool down, whole;
+    std::vector<bool> delim;    // per character of the text
+    qint64 bytes = 0;           // pattern length in bytes
+
+    TNaiveUtf8(const QByteArray &text, const QByteArray &pattern, TFindOptions o)
+        : down(HasFindOption(o, frDown)), whole(HasFindOption(o, frWholeWord)), bytes(pattern.size())
+    {
+        const bool fold = !HasFindOption(o, frMatchCase);
+        const auto key = [fold](char32_t c) { return fold ? utf8case::Fold(c) : c; };
+        qint64 at = 0;
+        for (char32_t c : QString::fromUtf8(text).toUcs4()) {
+            offset.push_back(at);
+            at += c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4;
+            t.push_back(key(c));
+        }
+        offset.push_back(at);
+        QSet<char32_t> own;
+        for (char32_t c : QString::fromUtf8(pattern).toUcs4()) {
+            p.push_back(key(c));
+            own.insert(key(c));
+        }
+        for (char32_t c : t)
+            delim.push_back(!utf8case::IsWordCharacter(c) && !own.contains(c));
+    }
+
+    // Index of the character that holds byte b (the count for the end).
+    qint64 CharAtByte(qint64 b) const
+    {
+        return qint64(std::upper_bound(offset.begin(), offset.end(), b) - offset.begin()) - 1;
+    }
+
+    qint64 Search(qint64 s, qint64 l) const
+    {
+        const qint64 n = qint64(t.size()), m = qint64(p.size()), nb = offset.back();
+        if (nb == 0 || m == 0)
+            return -1;
+        s = std::clamp<qint64>(s, 0, nb);
+        l = std::clamp<qint64>(l, 0, nb - s);
+        const auto D = [&](qint64 i) { return bool(delim[size_t(i)]); };
+        qint64 pos;
+        if (down) {
+            pos = CharAtByte(s + l);
+            if (!whole && offset[size_t(pos)] < s + l)
+                ++pos; // a match begins between characters
+        } else {
+            if (s - bytes < 0)
+                return -1;
+            pos = CharAtByte(s - bytes);
+        }
+        const qint64 last = n - m;
+        for (; down ? pos <= last : pos >= 0; pos += down ? 1 : -1) {
+            if (whole) {
+                if (down) {
+                    while (pos < n && !D(pos))
+                        ++pos;
+                    while (pos < n && D(pos))
+                        ++pos;
+                    if (pos > last)
+                        return -1;
+                } else {
+                    while (pos >= 0 && D(pos))
+                        --pos;
+                    if (pos < 0)
+                        return -1;
+                    while (pos > 0 && !D(pos - 1))
+                        --pos;
+                }
+            }
+            if (pos > last)
+                continue;
+            bool same = true;
+            for (qint64 j = 0; j < m && same; ++j)
+                same = t[size_t(pos + j)] == p[size_t(j)];
+            if (same && (!whole || pos + m == n || D(pos + m)))
+                return offset[size_t(pos)];
+        }
+        return -1;
+    }
+};
+
 // One match at a time on a real copy of the text, as the editor would do it
 // with a text control: downwards the caret goes behind the replacement,
 // upwards in front of it.
-inline TReplaceAllResult NaiveReplaceAll(QByteArray &text, qint64 s, qint64 l, const QByteArray &pattern,
+template <typename Naive = TNaive>
+TReplaceAllResult NaiveReplaceAll(QByteArray &text, qint64 s, qint64 l, const QByteArray &pattern,
                                   const QByteArray &replacement, TFindOptions o)
 {
     TReplaceAllResult r;
     r.selStart = s;
     r.selLength = l;
-    qint64 pos = TNaive(text, pattern, o).Search(s, l);
+    qint64 pos = Naive(text, pattern, o).Search(s, l);
     while (pos >= 0) {
         text.replace(pos, pattern.size(), replacement);
         ++r.count;
         r.selStart = HasFindOption(o, frDown) ? pos + replacement.size() : pos;
         r.selLength = 0;
-        pos = TNaive(text, pattern, o).Search(r.selStart, 0);
+        pos = Naive(text, pattern, o).Search(r.selStart, 0);
     }
     return r;
 }

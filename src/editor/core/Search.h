@@ -1,7 +1,16 @@
 #pragma once
 // The buffer search behind find, replace and the blank jumps: a plain scan
-// over the text's bytes, forwards or backwards from the selection, with
-// Windows-1252 case folding and an optional whole-word rule.
+// over the text's bytes, forwards or backwards from the selection, with case
+// folding and an optional whole-word rule in the text's encoding.
+//
+// In Windows-1252 a byte is a character and words end only at controls,
+// blanks, "\", "{" and "}". In UTF-8 the pattern comes as UTF-8 bytes, a
+// match never begins or ends inside a character, case folds as utf8case::Fold
+// says, and words are made of the characters utf8case::IsWordCharacter names;
+// in both, the characters of the pattern (and, in UTF-8 without match case,
+// those that fold like them) count as word characters for that search.
+#include "platform/core/Encoding.h"
+
 #include <QByteArray>
 #include <QtGlobal>
 #include <vector>
@@ -27,13 +36,15 @@ struct TSearchResult
 // (`selStart`, `selLength`): downwards behind the selection, upwards so that
 // a match ends at or before the selection start. Never wraps around.
 TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                           const QByteArray &pattern, TFindOptions options);
+                           const QByteArray &pattern, TFindOptions options,
+                           encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252);
 
 // The occurrences the replace-all loop below replaces, as positions in the
 // text before any replacement, in the order they are replaced (ascending
 // downwards, descending upwards).
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                                      const QByteArray &pattern, TFindOptions options);
+                                      const QByteArray &pattern, TFindOptions options,
+                                      encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252);
 
 // Result of replacing every further occurrence, computed on the text without
 // touching it: the bytes [from, to) of the text become `replacement`; the
@@ -53,4 +64,5 @@ struct TReplaceAllResult
 // nothing is found. Same results as running SearchBuffer and replacing one
 // match at a time, in one pass over the text.
 TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options);
+                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options,
+                             encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252);
