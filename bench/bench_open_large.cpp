@@ -29,9 +29,11 @@ void WriteSample(const QString &path, qint64 bytes, bool oneLine)
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         qFatal("cannot write the sample file");
-    const QByteArray line = oneLine ? QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit. \x84Zitat\x93 ")
-                                    : QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do "
-                                                 "\x84" "eiusmod\x93 tempor \x80 42.\r\n");
+    const QByteArray line = oneLine
+                                ? QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit. \x84Zitat\x93 ")
+                                : QByteArray("Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do "
+                                             "\x84"
+                                             "eiusmod\x93 tempor \x80 42.\r\n");
     QByteArray block;
     while (block.size() < (1 << 20))
         block += line;
@@ -66,8 +68,8 @@ int main(int argc, char **argv)
 
     TMultiEditor editor;
     const int fontAt = options.indexOf(QStringLiteral("--font"));
-    const QString family = fontAt >= 0 && fontAt + 1 < options.size() ? options.at(fontAt + 1)
-                                                                     : QStringLiteral("Times New Roman");
+    const QString family =
+        fontAt >= 0 && fontAt + 1 < options.size() ? options.at(fontAt + 1) : QStringLiteral("Times New Roman");
     editor.SetEditorFont(QFont(family, 10));
     editor.SetWordWrap(!options.contains(QStringLiteral("--no-wrap")));
     editor.resize(800, 600);

@@ -103,7 +103,7 @@ int main(int argc, char **argv)
     std::printf("replace all: %lld hits in %.0f ms (all replaced: %s), peak resident %.0f MiB = %.2f x the text\n",
                 static_cast<long long>(hits), replaceMs, replaced ? "yes" : "NO", peak, peak / fileMb);
     std::printf("first key typed after it: %.1f ms\n", keyMs);
-    std::printf("undo of the key and the replace all: %.0f ms (text as before: %s), peak resident %.0f MiB\n",
-                undoMs, undone ? "yes" : "NO", undoPeak);
+    std::printf("undo of the key and the replace all: %.0f ms (text as before: %s), peak resident %.0f MiB\n", undoMs,
+                undone ? "yes" : "NO", undoPeak);
     return replaced && undone ? 0 : 1;
 }

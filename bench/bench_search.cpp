@@ -20,8 +20,11 @@ constexpr TFindOptions kWord = FindOptionBit(frWholeWord);
 QByteArray Sample(qint64 bytes)
 {
     // German-looking prose with Windows-1252 letters and CR LF line ends.
-    const QByteArray line = "Lorem ipsum dolor sit amet, \x84" "consectetur\x93 adipiscing elit, sed do "
-                            "eiusmod tempor Stra\xDF" "e \xC4rger \xFC" "ber 42 \x80.\r\n";
+    const QByteArray line = "Lorem ipsum dolor sit amet, \x84"
+                            "consectetur\x93 adipiscing elit, sed do "
+                            "eiusmod tempor Stra\xDF"
+                            "e \xC4rger \xFC"
+                            "ber 42 \x80.\r\n";
     QByteArray text;
     text.reserve(bytes);
     while (text.size() < bytes)
@@ -74,7 +77,8 @@ int main(int argc, char **argv)
     {
         const QByteArray same(n, 'a');
         const QByteArray pattern = QByteArray(999, 'a') + 'e';
-        std::printf("  %-32s %8.1f ms\n", "near miss at every byte", Search(same, pattern, TFindOptions(kDown | kCase), 0));
+        std::printf("  %-32s %8.1f ms\n", "near miss at every byte",
+                    Search(same, pattern, TFindOptions(kDown | kCase), 0));
     }
 
     // One byte that occurs nowhere else, spread evenly, 100,000 times.
@@ -87,8 +91,8 @@ int main(int argc, char **argv)
     for (TFindOptions options : {kDown, TFindOptions(0), kDown, TFindOptions(0)}) {
         QElapsedTimer timer;
         timer.start();
-        const TReplaceAllResult r = ReplaceAll(small.constData(), small.size(), options ? 0 : small.size(), 0, "#",
-                                               "##", options);
+        const TReplaceAllResult r =
+            ReplaceAll(small.constData(), small.size(), options ? 0 : small.size(), 0, "#", "##", options);
         const double ms = timer.nsecsElapsed() / 1e6;
         std::printf("replace all, %lld hits, 1 -> 2 bytes, 10 MB, %s: %.1f ms (%lld bytes rewritten)\n",
                     static_cast<long long>(r.count), options ? "down" : "up", ms,

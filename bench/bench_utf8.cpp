@@ -36,10 +36,15 @@ QByteArray Repeat(const QByteArray &line, qint64 bytes)
 // German prose: an umlaut every few words.
 QByteArray Prose(qint64 bytes)
 {
-    return Repeat("Die Stra\xC3\x9F" "e f\xC3\xBChrt \xC3\xBC" "ber die Br\xC3\xBC" "cke nach K\xC3\xB6ln, wo wir uns um "
+    return Repeat("Die Stra\xC3\x9F"
+                  "e f\xC3\xBChrt \xC3\xBC"
+                  "ber die Br\xC3\xBC"
+                  "cke nach K\xC3\xB6ln, wo wir uns um "
                   "zehn Uhr am Bahnhof treffen wollten. Leider kam der Zug mit einer Versp\xC3\xA4tung von zwanzig "
-                  "Minuten an, und so gingen wir zuerst in ein kleines Caf\xC3\xA9 in der Altstadt, um \xC3\xBC" "ber "
-                  "die Pl\xC3\xA4ne f\xC3\xBCr den n\xC3\xA4" "chsten Tag zu sprechen.\n",
+                  "Minuten an, und so gingen wir zuerst in ein kleines Caf\xC3\xA9 in der Altstadt, um \xC3\xBC"
+                  "ber "
+                  "die Pl\xC3\xA4ne f\xC3\xBCr den n\xC3\xA4"
+                  "chsten Tag zu sprechen.\n",
                   bytes);
 }
 
@@ -47,9 +52,12 @@ QByteArray Prose(qint64 bytes)
 // bytes long (dashes, quotation marks, the euro sign).
 QByteArray German(qint64 bytes)
 {
-    return Repeat("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln \xE2\x80\x93 \xE2\x80\x9EZitat\xE2\x80\x9C 15 \xE2\x82\xAC, "
-                  "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do Stra\xC3\x9F" "e "
-                  "\xC3\x84rger \xC3\xBC" "ber 42.\r\n",
+    return Repeat("Gr\xC3\xBC\xC3\x9F"
+                  "e aus K\xC3\xB6ln \xE2\x80\x93 \xE2\x80\x9EZitat\xE2\x80\x9C 15 \xE2\x82\xAC, "
+                  "Lorem ipsum dolor sit amet, consectetur adipiscing elit, sed do Stra\xC3\x9F"
+                  "e "
+                  "\xC3\x84rger \xC3\xBC"
+                  "ber 42.\r\n",
                   bytes);
 }
 
@@ -159,7 +167,8 @@ int main(int argc, char **argv)
         const QByteArray russian = Russian(bytes);
         std::printf("  %-34s %8.1f ms\n", "any case, Cyrillic in Russian",
                     Search(russian, "\xD0\xBC\xD0\xB8\xD1\x80\xD0\xB0\xD0\xB6", kDown, TEncoding::Utf8));
-        std::printf("  %-34s %8.1f ms\n", "any case, ASCII in Russian", Search(russian, "Quillon", kDown, TEncoding::Utf8));
+        std::printf("  %-34s %8.1f ms\n", "any case, ASCII in Russian",
+                    Search(russian, "Quillon", kDown, TEncoding::Utf8));
     }
 
     // Replace all as the user runs it from the dialog: one "o" per 100-byte
@@ -184,8 +193,8 @@ int main(int argc, char **argv)
         for (const auto &run : replaceRuns) {
             QElapsedTimer timer;
             timer.start();
-            const TReplaceAllResult r = ReplaceAll(run.text.constData(), run.text.size(), 0, 0, run.pattern, "00",
-                                                   kDown, run.enc);
+            const TReplaceAllResult r =
+                ReplaceAll(run.text.constData(), run.text.size(), 0, 0, run.pattern, "00", kDown, run.enc);
             std::printf("replace all, %lld hits in %lld MB, %s: %.1f ms\n", static_cast<long long>(r.count),
                         static_cast<long long>(megabytes), run.what, Ms(timer));
         }

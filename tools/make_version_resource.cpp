@@ -55,8 +55,7 @@ int main(int argc, char **argv)
         return Fail("too few arguments");
     xversion::TVersionResource resource;
     quint32 fileMS = 0, fileLS = 0, productMS = 0, productLS = 0;
-    if (!Quad(QString::fromUtf8(argv[2]), fileMS, fileLS)
-        || !Quad(QString::fromUtf8(argv[3]), productMS, productLS))
+    if (!Quad(QString::fromUtf8(argv[2]), fileMS, fileLS) || !Quad(QString::fromUtf8(argv[3]), productMS, productLS))
         return Fail("versions must be four numbers joined by dots");
     resource.fixed = xversion::FixedFileInfo(fileMS, fileLS, productMS, productLS);
     if (!Number(QString::fromUtf8(argv[4]), resource.fixed.FileFlagsMask)
@@ -81,12 +80,11 @@ int main(int argc, char **argv)
     if (bytes.isEmpty())
         return Fail("the resource exceeds 64 KiB");
 
-    QByteArray source =
-        "// Written by make_version_resource during the build; do not edit.\n"
-        "// The program's version resource in the Windows binary format. The\n"
-        "// linker keeps it (-u quillon_version_resource) in every program.\n"
-        "extern \"C\" __attribute__((section(\".qversion\"), used, aligned(4)))\n"
-        "const unsigned char quillon_version_resource[] = {";
+    QByteArray source = "// Written by make_version_resource during the build; do not edit.\n"
+                        "// The program's version resource in the Windows binary format. The\n"
+                        "// linker keeps it (-u quillon_version_resource) in every program.\n"
+                        "extern \"C\" __attribute__((section(\".qversion\"), used, aligned(4)))\n"
+                        "const unsigned char quillon_version_resource[] = {";
     for (qsizetype i = 0; i < bytes.size(); ++i) {
         source += i % 12 == 0 ? "\n    " : " ";
         source += "0x" + QByteArray::number(quint8(bytes[i]), 16).rightJustified(2, '0') + ",";

@@ -2,8 +2,7 @@
 
 #include "about/core/XVersion.h"
 
-TTimeStamp::TTimeStamp(QWidget *owner)
-    : QLabel(owner)
+TTimeStamp::TTimeStamp(QWidget *owner) : QLabel(owner)
 {
     SetDisplay(dtString);
 }

@@ -57,7 +57,7 @@ sysvalues::TMemInfo ReadMemInfo()
     if (info.valid || source)
         return info;
     // Without /proc mounted the kernel still answers sysinfo.
-    struct sysinfo si {};
+    struct sysinfo si = {};
     if (sysinfo(&si) != 0)
         return info;
     const quint64 unit = si.mem_unit ? si.mem_unit : 1;
@@ -101,7 +101,7 @@ quint64 UsedAddressSpace()
 // -1 when the file system cannot be asked.
 qint64 DiskBytes(const QString &directory, bool freeForCaller)
 {
-    struct statvfs fs {};
+    struct statvfs fs = {};
     if (statvfs(QFile::encodeName(directory).constData(), &fs) != 0)
         return -1;
     const quint64 blocks = freeForCaller ? quint64(fs.f_bavail) : quint64(fs.f_blocks);
@@ -257,17 +257,15 @@ bool TSystem::eventFilter(QObject *watched, QEvent *event)
         emit OnDragDrop(m_files);
         return true;
     }
-    default:
-        return false;
+    default: return false;
     }
 }
 
 int TSystem::ColorCount() const
 {
     // Only a display with a palette has palette entries.
-    const QScreen *screen = qobject_cast<QGuiApplication *>(QCoreApplication::instance())
-                                ? QGuiApplication::primaryScreen()
-                                : nullptr;
+    const QScreen *screen =
+        qobject_cast<QGuiApplication *>(QCoreApplication::instance()) ? QGuiApplication::primaryScreen() : nullptr;
     if (!screen)
         return -1;
     const int depth = screen->depth();

@@ -103,10 +103,10 @@ public:
     // Where the figures come from; tests put known ones in their place.
     struct TSources
     {
-        std::function<QByteArray()> memInfo;         // the text of /proc/meminfo
-        std::function<double()> measureMhz;          // the clock measurement
-        QString resourceLibrary;                     // the library dlopen looks for
-        QByteArray resourceFunction;                 // and the function in it
+        std::function<QByteArray()> memInfo; // the text of /proc/meminfo
+        std::function<double()> measureMhz;  // the clock measurement
+        QString resourceLibrary;             // the library dlopen looks for
+        QByteArray resourceFunction;         // and the function in it
     };
     static TSources &Sources();
     static void ResetSources();

@@ -263,8 +263,8 @@ void TAboutBox::FormCreate()
     }
     ProgramIcon->setPixmap(picture);
 
-    SetCaption(Version, Version->text() + QLatin1Char(' ') + xversion::OwnProductVersion() + QStringLiteral(" (6)") +
-                            QStringLiteral(" 32-Bit"));
+    SetCaption(Version, Version->text() + QLatin1Char(' ') + xversion::OwnProductVersion() + QStringLiteral(" (6)")
+                            + QStringLiteral(" 32-Bit"));
     LinkLabel->setCursor(Qt::PointingHandCursor);
     MailLabel->setCursor(Qt::PointingHandCursor);
     Copyright->setText(xversion::OwnVersionValue(QString(), QStringLiteral("LegalCopyright")));

@@ -182,8 +182,8 @@ void TMainForm::BuildStatusPanel()
     row->addWidget(keyPanel);
 }
 
-QAction *TMainForm::AddItem(QMenu *menu, const char *name, const QString &caption,
-                            const std::function<void()> &action, const QKeySequence &shortcut)
+QAction *TMainForm::AddItem(QMenu *menu, const char *name, const QString &caption, const std::function<void()> &action,
+                            const QKeySequence &shortcut)
 {
     QAction *item = menu->addAction(caption);
     item->setObjectName(QLatin1String(name));
@@ -214,13 +214,13 @@ void TMainForm::BuildMenu()
     m_saveFileAction =
         AddItem(datei, "Sichern1", QStringLiteral("&Sichern"), [this] { m_editor->SaveFileClick(m_saveFileAction); });
     m_saveFileAsAction = AddItem(datei, "Sichernunter1", QStringLiteral("Sichern &unter"),
-        [this] { m_editor->SaveAsFileClick(m_saveFileAsAction); });
+                                 [this] { m_editor->SaveAsFileClick(m_saveFileAsAction); });
     datei->addSeparator();
     m_printAction = AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { PrintCurrentFile(); });
-    m_printerSetupAction = AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."),
-        [this] { SetUpPrinter(); });
-    m_pageSetupAction = AddItem(
-        datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { SetUpPage(); });
+    m_printerSetupAction =
+        AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."), [this] { SetUpPrinter(); });
+    m_pageSetupAction =
+        AddItem(datei, "Seiteeinrichten1", QStringLiteral("Sei&te einrichten..."), [this] { SetUpPage(); });
     datei->addSeparator();
     m_closeFileAction = AddItem(datei, "Schliessen", QStringLiteral("Sch&ließen"), [this] { CloseCurrentFile(); });
     datei->addSeparator();
@@ -232,18 +232,18 @@ void TMainForm::BuildMenu()
     m_quitAction = AddItem(datei, "Beenden1", QStringLiteral("&Beenden"), [this] { close(); });
 
     QMenu *bearbeiten = menu("Bearbeiten1", QStringLiteral("&Bearbeiten"), 200);
-    m_undoAction = AddItem(
-        bearbeiten, "Rueckgaengig", QStringLiteral("&Rückgängig"), [this] { m_editor->UndoClick(m_undoAction); });
+    m_undoAction = AddItem(bearbeiten, "Rueckgaengig", QStringLiteral("&Rückgängig"),
+                           [this] { m_editor->UndoClick(m_undoAction); });
     bearbeiten->addSeparator();
     m_copyAction =
         AddItem(bearbeiten, "Kopieren", QStringLiteral("&Kopieren"), [this] { m_editor->CopyClick(m_copyAction); });
-    m_cutAction = AddItem(
-        bearbeiten, "Ausschneiden", QStringLiteral("&Ausschneiden"), [this] { m_editor->CutClick(m_cutAction); });
+    m_cutAction = AddItem(bearbeiten, "Ausschneiden", QStringLiteral("&Ausschneiden"),
+                          [this] { m_editor->CutClick(m_cutAction); });
     m_pasteAction = AddItem(
         bearbeiten, "Einfuegen", QStringLiteral("&Einfügen"), [this] { m_editor->InsertClick(m_pasteAction); },
         QKeySequence(Qt::SHIFT | Qt::Key_Insert));
-    m_deleteAction = AddItem(
-        bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [this] { m_editor->DeleteClick(m_deleteAction); });
+    m_deleteAction =
+        AddItem(bearbeiten, "Loeschen", QStringLiteral("&Löschen"), [this] { m_editor->DeleteClick(m_deleteAction); });
     bearbeiten->addSeparator();
     m_insertDateAction = AddItem(bearbeiten, "Datum", QStringLiteral("&Datum"), [this] { InsertDate(); });
 
@@ -252,13 +252,13 @@ void TMainForm::BuildMenu()
         suchen, "Suchen2", QStringLiteral("&Suchen"), [this] { m_editor->FindClick(m_findAction); },
         QKeySequence(Qt::CTRL | Qt::Key_F));
     m_findAgainAction = AddItem(suchen, "Weitersuchen1", QStringLiteral("&Weitersuchen    F3"),
-        [this] { m_editor->FindAgainClick(m_findAgainAction); });
+                                [this] { m_editor->FindAgainClick(m_findAgainAction); });
     m_replaceAction = AddItem(
         suchen, "Ersetzen1", QStringLiteral("&Ersetzen"), [this] { m_editor->ReplaceClick(m_replaceAction); },
         QKeySequence(Qt::CTRL | Qt::Key_R));
     suchen->addSeparator();
-    m_goToLineAction = AddItem(
-        suchen, "GehezuZeile1", QStringLiteral("Gehe zu &Zeile..."), [this] { m_editor->GotoClick(m_goToLineAction); });
+    m_goToLineAction = AddItem(suchen, "GehezuZeile1", QStringLiteral("Gehe zu &Zeile..."),
+                               [this] { m_editor->GotoClick(m_goToLineAction); });
 
     QMenu *optionen = menu("Optionen1", QStringLiteral("&Optionen"), 400);
     AddItem(optionen, "AktuelleDatei1", QStringLiteral("--Aktuelle Datei--"), {})->setEnabled(false);
@@ -278,8 +278,8 @@ void TMainForm::BuildMenu()
     m_otherEditorAction =
         AddItem(optionen, "AndererEditor1", QStringLiteral("Anderer &Editor..."), [this] { ChooseOtherEditor(); });
     optionen->addSeparator();
-    m_takeNewFilesAction = AddItem(
-        optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"), [this] { ApplyTakingNewFiles(); });
+    m_takeNewFilesAction = AddItem(optionen, "NeueDateienhier", QStringLiteral("&Neue Dateien aufnehmen"),
+                                   [this] { ApplyTakingNewFiles(); });
     m_takeNewFilesAction->setCheckable(true);
     m_takeNewFilesAction->setChecked(true);
 
@@ -289,13 +289,16 @@ void TMainForm::BuildMenu()
     m_keysHelpAction =
         AddItem(hilfe, "Tasten1", QStringLiteral("&Tasten"), [this] { THelpView::ShowContext(this, 1000); });
     m_keysHelpAction->setData(1000);
-    m_helpOnHelpAction = AddItem(
-        hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"), [this] { THelpView::ShowHelpOnHelp(this); });
+    m_helpOnHelpAction = AddItem(hilfe, "Hilfebenutzen1", QStringLiteral("Hilfe &verwenden"),
+                                 [this] { THelpView::ShowHelpOnHelp(this); });
     hilfe->addSeparator();
     m_aboutAction = AddItem(hilfe, "Info1", QStringLiteral("&Info..."), [this] { ShowAbout(); });
 }
 
-QAction* TMainForm::Item(const QString& name) const { return menuBar()->findChild<QAction*>(name); }
+QAction *TMainForm::Item(const QString &name) const
+{
+    return menuBar()->findChild<QAction *>(name);
+}
 
 bool TMainForm::InsertMode() const
 {
@@ -350,9 +353,7 @@ void TMainForm::RunActions(const QList<cmdline::TAction> &actions, bool handedOv
     for (const cmdline::TAction &action : actions) {
         errordisplay::RunGuarded([&] {
             switch (action.kind) {
-            case cmdline::TAction::Open:
-                m_editor->OpenFile(action.name);
-                break;
+            case cmdline::TAction::Open: m_editor->OpenFile(action.name); break;
             case cmdline::TAction::Print:
                 m_editor->OpenFile(action.name);
                 if (handedOver)
@@ -420,7 +421,8 @@ void TMainForm::ReadSettings(const QString &iniFileName)
         QFile probe(iniFileName);
         if (!probe.open(QIODevice::WriteOnly)) {
             const QString text =
-                (QStringLiteral("Ini-Datei ") + iniFileName + QStringLiteral(" kann nicht geschrieben werden!")).left(255);
+                (QStringLiteral("Ini-Datei ") + iniFileName + QStringLiteral(" kann nicht geschrieben werden!"))
+                    .left(255);
             dialogs::ShowMessage(this, QStringLiteral("Fehler"), text, dialogs::TKind::Warning);
         }
         return;
@@ -511,7 +513,8 @@ settings::TSettings TMainForm::CurrentSettings() const
     current.font.name = font.family();
     const QFontInfo shown(font);
     const bool sane = shown.pixelSize() >= settings::kMinFontPixels && shown.pixelSize() <= settings::kMaxFontPixels
-        && shown.pointSizeF() >= settings::kMinFontPoints && shown.pointSizeF() <= settings::kMaxFontPoints;
+                      && shown.pointSizeF() >= settings::kMinFontPoints
+                      && shown.pointSizeF() <= settings::kMaxFontPoints;
     // Never a size the next start would throw away: the default instead.
     const QFontInfo written(sane ? font : QFont(font.family(), kDefaultFontPoints));
     current.font.height = -written.pixelSize();
@@ -576,7 +579,7 @@ bool TMainForm::CloseFilesAndWriteSettings()
         return true;
     if (IniFileIsNew) {
         const QString text = QStringLiteral("Soll eine neue Ini-Datei unter\r\n") + IniFileName
-            + QStringLiteral("\r\nangelegt werden ?");
+                             + QStringLiteral("\r\nangelegt werden ?");
         switch (dialogs::AskYesNoCancel(this, QStringLiteral("Bestätigen"), text, dialogs::TKind::Question)) {
         case dialogs::TAnswer::Yes: WriteSettings(IniFileName); return true;
         case dialogs::TAnswer::No: return true;
@@ -619,8 +622,9 @@ void TMainForm::ShowHint(const QString &hint)
 
 void TMainForm::UpdateKeyLabels(bool show)
 {
-    const std::pair<QLabel *, keystate::TLock> locks[] = {
-        {m_numLabel, keystate::TLock::Num}, {m_capsLabel, keystate::TLock::Caps}, {m_scrollLabel, keystate::TLock::Scroll}};
+    const std::pair<QLabel *, keystate::TLock> locks[] = {{m_numLabel, keystate::TLock::Num},
+                                                          {m_capsLabel, keystate::TLock::Caps},
+                                                          {m_scrollLabel, keystate::TLock::Scroll}};
     for (const auto &[label, lock] : locks)
         label->setVisible(show && keystate::IsOn(lock).value_or(false));
     m_insertLabel->setVisible(show);

@@ -16,7 +16,7 @@ class TXMemo;
 namespace settings {
 struct TFontSettings;
 struct TSettings;
-}
+} // namespace settings
 
 class TMainForm : public QMainWindow
 {
@@ -59,8 +59,8 @@ private:
     settings::TSettings CurrentSettings() const;
     void BuildMenu();
     void BuildStatusPanel();
-    QAction *AddItem(QMenu *menu, const char *name, const QString &caption,
-                     const std::function<void()> &action, const QKeySequence &shortcut = {});
+    QAction *AddItem(QMenu *menu, const char *name, const QString &caption, const std::function<void()> &action,
+                     const QKeySequence &shortcut = {});
     void RunActions(const QList<cmdline::TAction> &actions, bool handedOver);
     bool CloseFilesAndWriteSettings();
 

@@ -38,20 +38,13 @@ QUrl THelpView::HelpOnHelpUrl()
 QUrl THelpView::TopicUrl(int context)
 {
     switch (context) {
-    case ContextFile:
-        return Page("datei.html");
-    case ContextEdit:
-        return Page("bearbeiten.html");
-    case ContextSearch:
-        return Page("suchen.html");
-    case ContextOptions:
-        return Page("optionen.html");
-    case ContextHelp:
-        return Page("hilfe.html");
-    case ContextKeys:
-        return Page("tasten.html");
-    default:
-        return ContentsUrl();
+    case ContextFile: return Page("datei.html");
+    case ContextEdit: return Page("bearbeiten.html");
+    case ContextSearch: return Page("suchen.html");
+    case ContextOptions: return Page("optionen.html");
+    case ContextHelp: return Page("hilfe.html");
+    case ContextKeys: return Page("tasten.html");
+    default: return ContentsUrl();
     }
 }
 
@@ -72,9 +65,7 @@ void THelpView::ShowHelpOnHelp(QWidget *parent)
 
 // Without a Qt parent: the help is a window of its own that neither stays on
 // top of the editor nor disappears with the editor window it was called from.
-THelpView::THelpView(QWidget *parent)
-    : QWidget(nullptr, Qt::Window)
-    , browser(new QTextBrowser(this))
+THelpView::THelpView(QWidget *parent) : QWidget(nullptr, Qt::Window), browser(new QTextBrowser(this))
 {
     setWindowTitle(QStringLiteral("Quillon 32 - Hilfe"));
     // An open help window must not keep the program alive once the last

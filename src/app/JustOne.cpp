@@ -30,7 +30,7 @@ QString PrivateFolder()
 
 bool TJustOne::IsPrivateFolder(const QString &folder)
 {
-    struct stat info {};
+    struct stat info = {};
     return ::lstat(QFile::encodeName(folder).constData(), &info) == 0 && S_ISDIR(info.st_mode)
            && info.st_uid == getuid() && (info.st_mode & 0022) == 0;
 }
@@ -144,22 +144,19 @@ void TJustOne::Read(QLocalSocket *socket)
             return;
         socket->setProperty("done", true);
         if (received == QByteArray(1, handover::kCommit))
-            emit Committed({socket->property("workingDir").toByteArray(),
-                            socket->property("arguments").value<QByteArrayList>()});
+            emit Committed(
+                {socket->property("workingDir").toByteArray(), socket->property("arguments").value<QByteArrayList>()});
         socket->disconnectFromServer();
         return;
     }
     handover::TMessage message;
     switch (handover::Decode(received, message)) {
-    case handover::TDecode::NeedMore:
-        socket->setProperty("received", received);
-        return;
+    case handover::TDecode::NeedMore: socket->setProperty("received", received); return;
     case handover::TDecode::Invalid:
         socket->setProperty("done", true);
         socket->abort();
         return;
-    case handover::TDecode::Complete:
-        break;
+    case handover::TDecode::Complete: break;
     }
     socket->setProperty("received", QByteArray());
     bool accept = false;

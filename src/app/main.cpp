@@ -18,17 +18,16 @@
 
 namespace {
 
-const char *const kUsage =
-    "Aufruf: quillon [OPTION] [DATEI...]\n"
-    "Quillon 32 - Editor für Textdateien; jede Datei wird in einem eigenen Register geöffnet.\n"
-    "\n"
-    "  -I DATEI      Einstellungen aus DATEI lesen und beim Beenden dorthin schreiben\n"
-    "  -P DATEI      DATEI öffnen und drucken\n"
-    "  -OEM DATEI    Inhalt von DATEI in ein unbenanntes Register laden\n"
-    "  --help        diese Hilfe anzeigen und beenden\n"
-    "  --version     Versionsnummer anzeigen und beenden\n"
-    "\n"
-    "Die Optionen gelten auch mit \"/\" statt \"-\" und in beliebiger Groß-/Kleinschreibung.\n";
+const char *const kUsage = "Aufruf: quillon [OPTION] [DATEI...]\n"
+                           "Quillon 32 - Editor für Textdateien; jede Datei wird in einem eigenen Register geöffnet.\n"
+                           "\n"
+                           "  -I DATEI      Einstellungen aus DATEI lesen und beim Beenden dorthin schreiben\n"
+                           "  -P DATEI      DATEI öffnen und drucken\n"
+                           "  -OEM DATEI    Inhalt von DATEI in ein unbenanntes Register laden\n"
+                           "  --help        diese Hilfe anzeigen und beenden\n"
+                           "  --version     Versionsnummer anzeigen und beenden\n"
+                           "\n"
+                           "Die Optionen gelten auch mit \"/\" statt \"-\" und in beliebiger Groß-/Kleinschreibung.\n";
 
 } // namespace
 

@@ -23,8 +23,7 @@ class TCellDelegate : public QStyledItemDelegate
 public:
     using QStyledItemDelegate::QStyledItemDelegate;
 
-    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
-                          const QModelIndex &index) const override
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
         if (auto *line = qobject_cast<QLineEdit *>(editor)) {
@@ -46,14 +45,9 @@ public:
             if (dialog && plain) {
                 switch (key->key()) {
                 case Qt::Key_Return:
-                case Qt::Key_Enter:
-                    dialog->accept();
-                    return true;
-                case Qt::Key_Escape:
-                    dialog->reject();
-                    return true;
-                default:
-                    break;
+                case Qt::Key_Enter: dialog->accept(); return true;
+                case Qt::Key_Escape: dialog->reject(); return true;
+                default: break;
                 }
             }
         }

@@ -35,8 +35,8 @@ QString WithDefaultSuffix(const QString &chosen)
     if (info.exists() || info.fileName().contains(QLatin1Char('.')))
         return chosen;
     const QDir folder = info.absoluteDir();
-    const QStringList found = folder.entryList({info.fileName() + QLatin1Char('.') + ExeSuffix},
-                                               QDir::Files, QDir::Name);
+    const QStringList found =
+        folder.entryList({info.fileName() + QLatin1Char('.') + ExeSuffix}, QDir::Files, QDir::Name);
     return found.isEmpty() ? chosen : folder.filePath(found.constFirst());
 }
 
@@ -60,7 +60,8 @@ TOtherEditorForm::TOtherEditorForm(QWidget *parent) : QDialog(parent)
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(8, 40, 89, 33);
     OKBtn->setDefault(true);
-    CancelBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
+    CancelBtn =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbrechen"), this);
     CancelBtn->setObjectName(QStringLiteral("CancelBtn"));
     CancelBtn->setGeometry(112, 40, 89, 33);
     SearchBtn = new QPushButton(QStringLiteral("Durchsuchen..."), this);
@@ -85,9 +86,8 @@ void TOtherEditorForm::SearchBtnClick()
     dialog.setNameFilters({ExeFilter, AnyProgramFilter});
     const QString start = StartName(FileNameEdit->text());
     // The program named must be visible where the dialog starts.
-    dialog.selectNameFilter(QFileInfo(start).suffix().compare(ExeSuffix, Qt::CaseInsensitive) == 0
-                                ? ExeFilter
-                                : AnyProgramFilter);
+    dialog.selectNameFilter(QFileInfo(start).suffix().compare(ExeSuffix, Qt::CaseInsensitive) == 0 ? ExeFilter
+                                                                                                   : AnyProgramFilter);
     if (!start.isEmpty())
         dialog.selectFile(start);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())

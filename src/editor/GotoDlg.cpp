@@ -29,7 +29,8 @@ TLineDlg::TLineDlg(QWidget *parent) : QDialog(parent)
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setGeometry(40, 56, 85, 25);
     ok->setDefault(true);
-    auto *cancel = new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbruch"), this);
+    auto *cancel =
+        new QPushButton(style()->standardIcon(QStyle::SP_DialogCancelButton), QStringLiteral("Abbruch"), this);
     cancel->setObjectName(QStringLiteral("CancelBtn"));
     cancel->setGeometry(144, 56, 85, 25);
     connect(ok, &QPushButton::clicked, this, &QDialog::accept);

@@ -63,8 +63,8 @@ void TMultiEditor::OpenFile(const QString &name)
     const bool untitled = filenames::IsUntitledName(fullName);
 
     TOpenFile *current = CurrentFile();
-    const bool reuse = current && current != m_heldFile && current->Control()->TextLength() == 0
-        && current->Untitled() && !untitled;
+    const bool reuse =
+        current && current != m_heldFile && current->Control()->TextLength() == 0 && current->Untitled() && !untitled;
     TOpenFile *file = reuse ? current : NewTab(fullName, untitled);
     TXMemo *control = file->Control();
 
@@ -228,8 +228,8 @@ bool SearchStep(TXMemo *control, const QByteArray &pattern, TFindOptions options
     const qint64 length = control->TextLength();
     if (pattern.isEmpty() || length == 0)
         return false;
-    const TSearchResult found = SearchBuffer(control->CharacterPointer(), length, control->SelStart(),
-                                             control->SelLength(), pattern, options);
+    const TSearchResult found =
+        SearchBuffer(control->CharacterPointer(), length, control->SelStart(), control->SelLength(), pattern, options);
     if (!found.Found())
         return false;
     control->Select(found.position, found.length);
@@ -258,8 +258,8 @@ void TMultiEditor::SearchNext()
         // occurrence in the text as it is now: found in one pass, then
         // replaced as one step that undo keeps in a few bytes each.
         const qint64 start = control->SelStart();
-        std::vector<qint64> positions = ReplaceAllMatches(control->CharacterPointer(), control->TextLength(),
-                                                          start, control->SelLength(), pattern, FindOptions);
+        std::vector<qint64> positions = ReplaceAllMatches(control->CharacterPointer(), control->TextLength(), start,
+                                                          control->SelLength(), pattern, FindOptions);
         if (selectionMatches)
             positions.insert(positions.begin(), start);
         control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
@@ -280,9 +280,9 @@ void TMultiEditor::SearchNext()
                 changed = true;
             }
             if (searchable && !pattern.isEmpty()) {
-                const TReplaceAllResult all = ReplaceAll(control->CharacterPointer(), control->TextLength(),
-                                                         control->SelStart(), control->SelLength(), pattern,
-                                                         replacement, FindOptions);
+                const TReplaceAllResult all =
+                    ReplaceAll(control->CharacterPointer(), control->TextLength(), control->SelStart(),
+                               control->SelLength(), pattern, replacement, FindOptions);
                 if (all.count > 0) {
                     control->ReplaceRange(all.from, all.to, all.replacement);
                     control->Select(all.selStart, all.selLength);
@@ -405,8 +405,8 @@ void TMultiEditor::RunShortcuts(TXMemo *control, int &key, Qt::KeyboardModifiers
 
 void TMultiEditor::JumpToNextBlank(TXMemo *control)
 {
-    control->SetSelStart(navigation::NextBlank(control->CharacterPointer(), control->TextLength(),
-                                               control->SelStart(), control->SelLength()));
+    control->SetSelStart(navigation::NextBlank(control->CharacterPointer(), control->TextLength(), control->SelStart(),
+                                               control->SelLength()));
 }
 
 void TMultiEditor::JumpToPreviousBlank(TXMemo *control)

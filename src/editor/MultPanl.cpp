@@ -283,7 +283,7 @@ void TMultiPanel::SetInitialDir(const QString &dir)
 {
     QString value = dir;
     const bool root = value == QLatin1String("/")
-        || (value.size() == 3 && value.at(1) == QLatin1Char(':') && value.at(2) == QLatin1Char('\\'));
+                      || (value.size() == 3 && value.at(1) == QLatin1Char(':') && value.at(2) == QLatin1Char('\\'));
     if (!root && (value.endsWith(QLatin1Char('/')) || value.endsWith(QLatin1Char('\\'))))
         value.chop(1);
     m_initialDir = value;
@@ -395,13 +395,34 @@ void TMultiPanel::PrintFileClick(QObject *sender)
         PrintFile(FileIndex());
 }
 
-void TMultiPanel::CloseFileClick(QObject *sender) { emit OnCloseFileClick(sender); }
-void TMultiPanel::UndoClick(QObject *sender) { emit OnUndoClick(sender); }
-void TMultiPanel::CutClick(QObject *sender) { emit OnCutClick(sender); }
-void TMultiPanel::CopyClick(QObject *sender) { emit OnCopyClick(sender); }
-void TMultiPanel::InsertClick(QObject *sender) { emit OnInsertClick(sender); }
-void TMultiPanel::DeleteClick(QObject *sender) { emit OnDeleteClick(sender); }
-void TMultiPanel::FindClick(QObject *sender) { emit OnFindClick(sender); }
+void TMultiPanel::CloseFileClick(QObject *sender)
+{
+    emit OnCloseFileClick(sender);
+}
+void TMultiPanel::UndoClick(QObject *sender)
+{
+    emit OnUndoClick(sender);
+}
+void TMultiPanel::CutClick(QObject *sender)
+{
+    emit OnCutClick(sender);
+}
+void TMultiPanel::CopyClick(QObject *sender)
+{
+    emit OnCopyClick(sender);
+}
+void TMultiPanel::InsertClick(QObject *sender)
+{
+    emit OnInsertClick(sender);
+}
+void TMultiPanel::DeleteClick(QObject *sender)
+{
+    emit OnDeleteClick(sender);
+}
+void TMultiPanel::FindClick(QObject *sender)
+{
+    emit OnFindClick(sender);
+}
 void TMultiPanel::FindAgainClick(QObject *sender)
 {
     emit OnFindAgainClick(sender);
@@ -410,8 +431,14 @@ void TMultiPanel::FindAgainClick(QObject *sender)
     else
         FindClick(sender);
 }
-void TMultiPanel::ReplaceClick(QObject *sender) { emit OnReplaceClick(sender); }
-void TMultiPanel::GotoClick(QObject *sender) { emit OnGotoClick(sender); }
+void TMultiPanel::ReplaceClick(QObject *sender)
+{
+    emit OnReplaceClick(sender);
+}
+void TMultiPanel::GotoClick(QObject *sender)
+{
+    emit OnGotoClick(sender);
+}
 
 void TMultiPanel::FontClick(QObject *sender)
 {

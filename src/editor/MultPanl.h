@@ -18,8 +18,21 @@ class TXMemo;
 class TFindDialog;
 
 enum TBtnType {
-    btNewFile, btOpenFile, btSaveFile, btSaveAsFile, btPrint, btCloseFile, btCopyText, btCutText,
-    btPasteText, btSearch, btSearchAgain, btReplace, btGotoLine, btUndo, btFont
+    btNewFile,
+    btOpenFile,
+    btSaveFile,
+    btSaveAsFile,
+    btPrint,
+    btCloseFile,
+    btCopyText,
+    btCutText,
+    btPasteText,
+    btSearch,
+    btSearchAgain,
+    btReplace,
+    btGotoLine,
+    btUndo,
+    btFont
 };
 constexpr int kBtnTypeCount = 15;
 // Bit n = button n.
@@ -41,7 +54,7 @@ class TPageArea : public QWidget
 {
     Q_OBJECT
 public:
-    explicit TPageArea(QWidget *parent) : QWidget(parent) {}
+    explicit TPageArea(QWidget *parent) : QWidget(parent) { }
     int count() const { return m_pages.size(); }
     QWidget *widget(int index) const { return index >= 0 && index < m_pages.size() ? m_pages.at(index) : nullptr; }
     int currentIndex() const { return m_current; }
@@ -193,10 +206,9 @@ protected:
     void FindDialogFind(TFindDialog *sender);
     void ReplaceDialogReplace(TFindDialog *sender);
     // The panel's font changed: controls without a font of their own follow.
-    virtual void EditorFontChanged() {}
+    virtual void EditorFontChanged() { }
     QString NextUntitledName();
-    template <typename F>
-    void ForEachControl(F action) const
+    template <typename F> void ForEachControl(F action) const
     {
         for (int i = 0; i < m_files.Count(); ++i)
             action(m_files.Control(i));

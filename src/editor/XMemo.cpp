@@ -75,7 +75,7 @@ std::FILE *KeyTimingLog()
         // A regular file only: a FIFO or device named there must not block
         // or receive anything.
         const int fd = ::open(path.constData(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0600);
-        struct stat info {};
+        struct stat info = {};
         if (fd < 0 || ::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
             if (fd >= 0)
                 ::close(fd);
@@ -123,9 +123,7 @@ TXMemo::TXMemo(QWidget *owner) : QsciScintillaBase(owner)
     ConfigureView();
     ConfigureDocument();
     connect(this, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this](int, int type, const char *, int, int, int, int, int, int token, int) {
-                OnModified(type, token);
-            });
+            [this](int, int type, const char *, int, int, int, int, int, int token, int) { OnModified(type, token); });
     connect(this, &QsciScintillaBase::SCN_UPDATEUI, this, &TXMemo::OnUpdateUi);
     connect(this, &QsciScintillaBase::SCN_MODIFYATTEMPTRO, this, &TXMemo::RefuseChange);
     m_gapTimer.setSingleShot(true);
@@ -157,8 +155,8 @@ void TXMemo::ConfigureView()
     // the user's back (duplicate line, transpose, case change) or toggle an
     // overwrite mode the window does not show.
     const int ctrl = SCMOD_CTRL << 16, shift = SCMOD_SHIFT << 16;
-    for (int key : {ctrl | 'D', ctrl | 'T', ctrl | 'U', ctrl | shift | 'U', ctrl | 'L',
-                    ctrl | shift | 'L', ctrl | shift | 'T', int(SCK_INSERT)})
+    for (int key : {ctrl | 'D', ctrl | 'T', ctrl | 'U', ctrl | shift | 'U', ctrl | 'L', ctrl | shift | 'L',
+                    ctrl | shift | 'T', int(SCK_INSERT)})
         SendScintilla(SCI_CLEARCMDKEY, static_cast<unsigned long>(key));
     SetScrollBars(m_scrollBars);
     ApplyWrap();
@@ -192,9 +190,9 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         // Its buffer is allocated once, with room for typing: growing it later
         // would copy the whole text on the first key.
         const qint64 room = expected + expected / 16 + 65536;
-        void *doc = reinterpret_cast<void *>(SendScintilla(
-            SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
-            static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+        void *doc = reinterpret_cast<void *>(
+            SendScintilla(SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
+                          static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
         SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
         SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
         SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
@@ -265,7 +263,8 @@ void TXMemo::ShowLongLinesBroken()
                                            kLongestLaidOutLine, kShownPiece);
     const QByteArray &bytes = m_shown->Bytes();
     void *doc = reinterpret_cast<void *>(
-        SendScintilla(SCI_CREATEDOCUMENT, 0UL, static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+        SendScintilla(SCI_CREATEDOCUMENT, 0UL,
+                      static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     ConfigureDocument();
@@ -398,8 +397,7 @@ void TXMemo::Select(qint64 start, qint64 length)
     // Two bytes read where they are: the character pointer would move
     // Scintilla's gap, a copy of megabytes on every key.
     const auto byteAt = [this](qint64 p) {
-        return m_shown ? m_shown->Bytes().at(p)
-                       : char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(p)));
+        return m_shown ? m_shown->Bytes().at(p) : char(SendScintilla(SCI_GETCHARAT, static_cast<unsigned long>(p)));
     };
     const auto insideBreak = [&](qint64 p) {
         return p > 0 && p < textLength && byteAt(p - 1) == '\r' && byteAt(p) == '\n';
@@ -548,8 +546,8 @@ void TXMemo::ApplyRecord(int token, bool forward)
         record.Apply(
             forward,
             [this](qint64 from, qint64 length) {
-                return static_cast<const char *>(reinterpret_cast<void *>(SendScintilla(
-                    SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(length))));
+                return static_cast<const char *>(reinterpret_cast<void *>(
+                    SendScintilla(SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(length))));
             },
             [this](qint64 from, qint64 to, const char *bytes, qint64 length) {
                 SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
@@ -808,8 +806,7 @@ void TXMemo::HandleKey(QKeyEvent *event)
             if (m_overwrite && !m_shown && SelLength() == 0)
                 Select(SelStart(), OverwritableLength(1));
             QsciScintillaBase::keyPressEvent(event);
-        }
-        else if (c)
+        } else if (c)
             TypeBytes(QByteArray(1, c));
         event->accept();
         return;
@@ -825,7 +822,7 @@ void TXMemo::HandleKey(QKeyEvent *event)
 
     const QString text = event->text();
     const bool typed = !text.isEmpty() && text.at(0).unicode() >= 0x20 && text.at(0).unicode() != 0x7f
-        && !((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier));
+                       && !((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier));
     if (!typed) {
         if ((shift & Qt::ControlModifier) && !(shift & Qt::AltModifier) && !text.isEmpty()) {
             // Commands go by key code; the text of a Ctrl key ("2" for
@@ -1082,7 +1079,8 @@ void LoadTextFile(TXMemo *memo, const QString &fileName)
         QByteArray text;
         memo->SetText(rtf::ReadRtf(raw, text) ? text : raw);
     } catch (const std::bad_alloc &) {
-        throw TFileTooLarge(QStringLiteral("Datei %1 kann nicht geöffnet werden: zu wenig Arbeitsspeicher").arg(fileName));
+        throw TFileTooLarge(
+            QStringLiteral("Datei %1 kann nicht geöffnet werden: zu wenig Arbeitsspeicher").arg(fileName));
     }
 }
 
@@ -1092,14 +1090,14 @@ void SaveTextFile(TXMemo *memo, const QString &fileName)
     TSaveResult result;
     QString keptCopy;
     if (memo->PlainText()) {
-        result = textfile::SaveBytes(fileName, memo->CharacterPointer(),
-                                     static_cast<std::size_t>(memo->TextLength()), &keptCopy);
+        result = textfile::SaveBytes(fileName, memo->CharacterPointer(), static_cast<std::size_t>(memo->TextLength()),
+                                     &keptCopy);
     } else {
         const QFont font = memo->EditorFont();
-        const QByteArray rtfText = rtf::WriteRtf(memo->Text(), font.family().toUtf8(),
-                                                 font.pointSize() > 0 ? font.pointSize() : 10);
-        result = textfile::SaveBytes(fileName, rtfText.constData(), static_cast<std::size_t>(rtfText.size()),
-                                     &keptCopy);
+        const QByteArray rtfText =
+            rtf::WriteRtf(memo->Text(), font.family().toUtf8(), font.pointSize() > 0 ? font.pointSize() : 10);
+        result =
+            textfile::SaveBytes(fileName, rtfText.constData(), static_cast<std::size_t>(rtfText.size()), &keptCopy);
     }
     if (result != TSaveResult::Ok)
         throw TEditorError(textfile::SaveErrorMessage(result, fileName, keptCopy));

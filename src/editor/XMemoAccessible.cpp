@@ -18,8 +18,7 @@ QAccessibleInterface *Factory(const QString &className, QObject *object)
 
 } // namespace
 
-TXMemoAccessible::TXMemoAccessible(QWidget *widget)
-    : QAccessibleWidget(widget, QAccessible::EditableText)
+TXMemoAccessible::TXMemoAccessible(QWidget *widget) : QAccessibleWidget(widget, QAccessible::EditableText)
 {
 }
 
@@ -123,7 +122,8 @@ int TXMemoAccessible::offsetAtPoint(const QPoint &point) const
 
 void TXMemoAccessible::scrollToSubstring(int startIndex, int endIndex)
 {
-    Memo()->SendScintilla(QsciScintillaBase::SCI_SCROLLRANGE, static_cast<unsigned long>(Memo()->ShownPosition(endIndex)),
+    Memo()->SendScintilla(QsciScintillaBase::SCI_SCROLLRANGE,
+                          static_cast<unsigned long>(Memo()->ShownPosition(endIndex)),
                           long(Memo()->ShownPosition(startIndex)));
 }
 

@@ -31,8 +31,8 @@ bool ShowPlainToolTip(QWidget *widget, QEvent *event)
     return true;
 }
 
-QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter,
-                             const QString &preset, const QString &defaultExt)
+QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter, const QString &preset,
+                             const QString &defaultExt)
 {
     return User().GetOpenFileNames(parent, title, filter, preset, defaultExt);
 }

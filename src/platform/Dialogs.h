@@ -26,8 +26,8 @@ void ShowMessage(QWidget *parent, const QString &caption, const QString &text, T
 bool ShowPlainToolTip(QWidget *widget, QEvent *event);
 
 // `filter` in the stored form "Beschreibung|*.ext|..."; empty result on cancel.
-QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter,
-                             const QString &preset, const QString &defaultExt);
+QStringList GetOpenFileNames(QWidget *parent, const QString &title, const QString &filter, const QString &preset,
+                             const QString &defaultExt);
 QString GetSaveFileName(QWidget *parent, const QString &title, const QString &filter, const QString &preset);
 bool GetFont(QWidget *parent, QFont &font);
 

@@ -8,7 +8,9 @@
 #include <QPrinter>
 #include <cmath>
 
-TPrintChannel::TPrintChannel(QPrinter &printer) : m_printer(printer) {}
+TPrintChannel::TPrintChannel(QPrinter &printer) : m_printer(printer)
+{
+}
 
 TPrintChannel::~TPrintChannel()
 {
@@ -72,8 +74,8 @@ void TPrintChannel::StartJob()
         return;
     if (!m_painter.begin(&m_printer)) {
         m_open = false;
-        const QString target = m_printer.outputFormat() == QPrinter::PdfFormat ? m_printer.outputFileName()
-                                                                                 : m_printer.printerName();
+        const QString target =
+            m_printer.outputFormat() == QPrinter::PdfFormat ? m_printer.outputFileName() : m_printer.printerName();
         throw TEditorError(QStringLiteral("Drucken auf %1 ist nicht möglich.").arg(target));
     }
     m_started = true;

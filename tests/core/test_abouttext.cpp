@@ -54,8 +54,8 @@ TEST(AboutText, LinkHintGetsHttpInFront)
 
 TEST(AboutText, MailSubjectArrivesWhole)
 {
-    const QString plain = MailTarget(QStringLiteral("quillon@example.org"), QStringLiteral("Quillon 32"),
-                                     QStringLiteral("1.3.4.1"));
+    const QString plain =
+        MailTarget(QStringLiteral("quillon@example.org"), QStringLiteral("Quillon 32"), QStringLiteral("1.3.4.1"));
     EXPECT_EQ(plain, QStringLiteral("mailto:quillon@example.org?subject=Quillon%2032%3A%20Version%201.3.4.1"));
 
     // A file name with "&", "#" and "?" must neither add header fields nor

@@ -22,11 +22,26 @@ using TActions = QList<TAction>;
 const QString kProgram = QStringLiteral("/usr/bin/quillon");
 const QString kBase = QStringLiteral("/home/u/work");
 
-TAction Open(const QString &name) { return {TAction::Open, name}; }
-TAction Print(const QString &name) { return {TAction::Print, name}; }
-TAction Oem(const QString &name) { return {TAction::Oem, name}; }
-TAction Ini(const QString &name) { return {TAction::IniFile, name}; }
-QString InBase(const QString &name) { return kBase + QLatin1Char('/') + name; }
+TAction Open(const QString &name)
+{
+    return {TAction::Open, name};
+}
+TAction Print(const QString &name)
+{
+    return {TAction::Print, name};
+}
+TAction Oem(const QString &name)
+{
+    return {TAction::Oem, name};
+}
+TAction Ini(const QString &name)
+{
+    return {TAction::IniFile, name};
+}
+QString InBase(const QString &name)
+{
+    return kBase + QLatin1Char('/') + name;
+}
 
 struct TFiles
 {
@@ -200,8 +215,8 @@ TEST(CommandLineHandedOver, EachArgumentStaysOneNameAsOnTheOwnLine)
 TEST(CommandLineBoth, AnExistingExactNameWinsOverTheTrimmedOne)
 {
     TFiles files;
-    files.existing = {InBase(" lead.txt"), InBase("lead.txt"), InBase("x.txt\""), InBase("x.txt"),
-                      InBase("\"quoted\".txt"), InBase("quoted\".txt")};
+    files.existing = {InBase(" lead.txt"), InBase("lead.txt"),       InBase("x.txt\""),
+                      InBase("x.txt"),     InBase("\"quoted\".txt"), InBase("quoted\".txt")};
     for (const QString name : {" lead.txt", "x.txt\"", "\"quoted\".txt"}) {
         EXPECT_EQ(Own({name}, files), TActions{Open(InBase(name))}) << name.toStdString();
         EXPECT_EQ(HandedOver({name}, files), TActions{Open(InBase(name))}) << name.toStdString();
@@ -210,7 +225,8 @@ TEST(CommandLineBoth, AnExistingExactNameWinsOverTheTrimmedOne)
     }
     // Where the exact name is no file, the quotes and blanks still go.
     files.existing = {InBase("lead.txt")};
-    EXPECT_EQ(HandedOver({" lead.txt", "\"b.txt\""}, files), (TActions{Open(InBase("lead.txt")), Open(InBase("b.txt"))}));
+    EXPECT_EQ(HandedOver({" lead.txt", "\"b.txt\""}, files),
+              (TActions{Open(InBase("lead.txt")), Open(InBase("b.txt"))}));
 }
 
 TEST(CommandLineBoth, NamesThatAreNotUtf8AreKeptAndRefused)

@@ -55,15 +55,18 @@ TEST(Cp1252Mapping, OnlyTheHighControlRowDiffersFromLatin1)
 
 TEST(Cp1252Mapping, TypographicCharactersOfTheHighRow)
 {
-    struct Case { unsigned char byte; char16_t unicode; };
+    struct Case
+    {
+        unsigned char byte;
+        char16_t unicode;
+    };
     const Case cases[] = {{0x80, u'€'}, {0x83, u'ƒ'}, {0x84, u'„'}, {0x8C, u'Œ'},
                           {0x94, u'”'}, {0x97, u'—'}, {0x99, u'™'}, {0x9F, u'Ÿ'}};
     for (const Case &c : cases) {
         EXPECT_EQ(cp1252::ToUnicode(c.byte), c.unicode) << "byte " << int(c.byte);
         EXPECT_EQ(cp1252::FromUnicode(c.unicode), c.byte) << "byte " << int(c.byte);
     }
-    EXPECT_EQ(cp1252::FromQString(QStringLiteral(u"„Preis: 5 €”")),
-              QByteArray("\x84Preis: 5 \x80\x94"));
+    EXPECT_EQ(cp1252::FromQString(QStringLiteral(u"„Preis: 5 €”")), QByteArray("\x84Preis: 5 \x80\x94"));
     EXPECT_EQ(cp1252::ToQString(QByteArray("\x9F\xFF")), QStringLiteral(u"Ÿÿ"));
 }
 
@@ -144,8 +147,10 @@ TEST(Cp1252Upper, LettersOfBothHalves)
 
 TEST(Cp1252Upper, CharactersWithoutACapitalStay)
 {
-    const int stay[] = {0xDF /* ß */, 0xB5 /* µ */, 0xF7 /* ÷ */, 0xD7 /* × */, 0x83 /* ƒ */,
-                        0xAA /* ª */, 0xBA /* º */, 0x80, 0x81, 0x9D, '0', '_', '@', '[', '{', 0};
+    const int stay[] = {0xDF /* ß */, 0xB5 /* µ */, 0xF7 /* ÷ */, 0xD7 /* × */,
+                        0x83 /* ƒ */, 0xAA /* ª */, 0xBA /* º */, 0x80,
+                        0x81,         0x9D,         '0',          '_',
+                        '@',          '[',          '{',          0};
     for (int b : stay)
         EXPECT_EQ(cp1252::ToUpper(static_cast<unsigned char>(b)), b) << "byte " << b;
 }
@@ -171,8 +176,7 @@ TEST(Cp1252WordCharacters, AreTheLettersDigitsAndUnderscore)
     EXPECT_EQ(set.size(), word.size()) << "duplicates";
 
     for (int b = 0; b < 0x80; ++b) {
-        const bool word = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z')
-                          || b == '_';
+        const bool word = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_';
         EXPECT_EQ(set.contains(b), word) << "byte " << b;
     }
     for (int b : {0x83, 0x8A, 0x9F, 0xAA, 0xB5, 0xBA, 0xC0, 0xDF, 0xFF})

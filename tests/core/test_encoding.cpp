@@ -46,11 +46,15 @@ TEncoding Reference(const QByteArray &bytes, TEncoding asciiDefault)
 
 TEST(EncodingDetection, ValidUtf8WithAMultiByteSequenceIsUtf8)
 {
-    EXPECT_EQ(Whole("Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln \xE2\x80\x93 15 \xE2\x82\xAC"), kUtf8);
-    EXPECT_EQ(Whole("\xF0\x9F\x98\x80"), kUtf8);               // an emoji, 4 bytes
-    EXPECT_EQ(Whole("\xF4\x8F\xBF\xBF"), kUtf8);               // U+10FFFF, the last one
-    EXPECT_EQ(Whole("e\xCC\x81"), kUtf8);                      // a combining mark
-    EXPECT_EQ(Whole("\xEF\xBB\xBF" "plain"), kUtf8);           // a byte-order mark and ASCII
+    EXPECT_EQ(Whole("Gr\xC3\xBC\xC3\x9F"
+                    "e aus K\xC3\xB6ln \xE2\x80\x93 15 \xE2\x82\xAC"),
+              kUtf8);
+    EXPECT_EQ(Whole("\xF0\x9F\x98\x80"), kUtf8); // an emoji, 4 bytes
+    EXPECT_EQ(Whole("\xF4\x8F\xBF\xBF"), kUtf8); // U+10FFFF, the last one
+    EXPECT_EQ(Whole("e\xCC\x81"), kUtf8);        // a combining mark
+    EXPECT_EQ(Whole("\xEF\xBB\xBF"
+                    "plain"),
+              kUtf8); // a byte-order mark and ASCII
     EXPECT_EQ(Whole("\xEF\xBB\xBF"), kUtf8);
 }
 
@@ -65,34 +69,43 @@ TEST(EncodingDetection, AsciiAndEmptyTakeTheDefault)
 TEST(EncodingDetection, AnythingNotStrictlyUtf8IsWindows1252)
 {
     for (const QByteArray &bad : {
-             QByteArray("Gr\xFC\xDF" "e"),            // Windows-1252 itself
-             QByteArray("\xC0\xAF"),                  // overlong "/"
-             QByteArray("\xE0\x80\xAF"),              // overlong, 3 bytes
-             QByteArray("\xF0\x8F\xBF\xBF"),          // overlong, 4 bytes
+             QByteArray("Gr\xFC\xDF"
+                        "e"),                // Windows-1252 itself
+             QByteArray("\xC0\xAF"),         // overlong "/"
+             QByteArray("\xE0\x80\xAF"),     // overlong, 3 bytes
+             QByteArray("\xF0\x8F\xBF\xBF"), // overlong, 4 bytes
              QByteArray("\xC1\xBF"),
-             QByteArray("\xED\xA0\x80"),              // a surrogate, U+D800
-             QByteArray("\xED\xBF\xBF"),              // U+DFFF
-             QByteArray("\xF4\x90\x80\x80"),          // U+110000
+             QByteArray("\xED\xA0\x80"),     // a surrogate, U+D800
+             QByteArray("\xED\xBF\xBF"),     // U+DFFF
+             QByteArray("\xF4\x90\x80\x80"), // U+110000
              QByteArray("\xF5\x80\x80\x80"),
              QByteArray("\xFF"),
-             QByteArray("\x80"),                      // a continuation alone
+             QByteArray("\x80"), // a continuation alone
              QByteArray("\xC3\xA4\xA4"),
-             QByteArray("\xC3"),                      // cut off at the end
+             QByteArray("\xC3"), // cut off at the end
              QByteArray("\xE2\x82"),
              QByteArray("\xF0\x9F\x98"),
-             QByteArray("\xE2\x82" "x"),
-             QByteArray("\xC3\xA4" "\0" "x", 4),      // NUL in valid UTF-8
-             QByteArray("a\0b", 3),                   // NUL in ASCII
-             QByteArray("\xFF\xFE" "a\0b\0", 6),      // UTF-16 byte-order marks
+             QByteArray("\xE2\x82"
+                        "x"),
+             QByteArray("\xC3\xA4"
+                        "\0"
+                        "x",
+                        4),         // NUL in valid UTF-8
+             QByteArray("a\0b", 3), // NUL in ASCII
+             QByteArray("\xFF\xFE"
+                        "a\0b\0",
+                        6), // UTF-16 byte-order marks
              QByteArray("\xFE\xFF\0a\0b", 6),
-             QByteArray("\xEF\xBB\xBF" "Gr\xFC\xDF" "e"), // a BOM does not excuse bad bytes
+             QByteArray("\xEF\xBB\xBF"
+                        "Gr\xFC\xDF"
+                        "e"), // a BOM does not excuse bad bytes
          }) {
         EXPECT_EQ(Whole(bad, kUtf8), k1252) << bad.toHex().constData();
     }
     // Surrounding the boundaries of what is allowed.
-    EXPECT_EQ(Whole("\xED\x9F\xBF"), kUtf8); // U+D7FF
-    EXPECT_EQ(Whole("\xEE\x80\x80"), kUtf8); // U+E000
-    EXPECT_EQ(Whole("\xE0\xA0\x80"), kUtf8); // U+0800
+    EXPECT_EQ(Whole("\xED\x9F\xBF"), kUtf8);     // U+D7FF
+    EXPECT_EQ(Whole("\xEE\x80\x80"), kUtf8);     // U+E000
+    EXPECT_EQ(Whole("\xE0\xA0\x80"), kUtf8);     // U+0800
     EXPECT_EQ(Whole("\xF0\x90\x80\x80"), kUtf8); // U+10000
     EXPECT_EQ(Whole("\xC2\x80"), kUtf8);
 }
@@ -101,7 +114,8 @@ TEST(EncodingDetection, OneBadByteDeepInALargeFileDecides)
 {
     QByteArray text;
     while (text.size() < (4 << 20))
-        text += "Gr\xC3\xBC\xC3\x9F" "e aus K\xC3\xB6ln, 123456789 abcdefghijklmnopqrstuvwxyz\n";
+        text += "Gr\xC3\xBC\xC3\x9F"
+                "e aus K\xC3\xB6ln, 123456789 abcdefghijklmnopqrstuvwxyz\n";
     EXPECT_EQ(Whole(text), kUtf8);
     text[text.size() - 7] = '\xE4';
     EXPECT_EQ(Whole(text), k1252);
@@ -111,9 +125,16 @@ TEST(EncodingDetection, OneBadByteDeepInALargeFileDecides)
 
 TEST(EncodingDetection, SequencesSplitBetweenPiecesAtEveryByte)
 {
-    const QByteArray text = "ab\xC3\xA4" "cd\xE2\x82\xAC" "e\xF0\x9F\x98\x80" "f\xEF\xBB\xBF";
-    const QByteArray bad = "ab\xC3\xA4" "cd\xE2\x82\xAC" "e\xF0\x9F\x98" "f";
-    const QByteArray overlong = "ab\xE0\x80\xAF" "cd";
+    const QByteArray text = "ab\xC3\xA4"
+                            "cd\xE2\x82\xAC"
+                            "e\xF0\x9F\x98\x80"
+                            "f\xEF\xBB\xBF";
+    const QByteArray bad = "ab\xC3\xA4"
+                           "cd\xE2\x82\xAC"
+                           "e\xF0\x9F\x98"
+                           "f";
+    const QByteArray overlong = "ab\xE0\x80\xAF"
+                                "cd";
     for (qsizetype at = 0; at <= text.size(); ++at)
         EXPECT_EQ(Split(text, at), kUtf8) << "split at " << at;
     for (qsizetype at = 0; at <= bad.size(); ++at)
@@ -137,7 +158,7 @@ TEST(EncodingDetection, AgreesWithQtsStrictDecoder)
     // Short texts from bytes that make sequences often: leads, continuations,
     // the bytes around the forbidden ranges, ASCII and NUL; long enough runs
     // of ASCII for the eight-byte steps to be taken.
-    const unsigned char pieces[] = {'a', 'b', 0, 0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
+    const unsigned char pieces[] = {'a',  'b',  0,    0x7F, 0x80, 0x8F, 0x90, 0x9F, 0xA0, 0xBF, 0xC0, 0xC1, 0xC2,
                                     0xDF, 0xE0, 0xE1, 0xEC, 0xED, 0xEE, 0xEF, 0xF0, 0xF3, 0xF4, 0xF5, 0xFF};
     std::mt19937 rng(8);
     int utf8 = 0, cp1252 = 0;
@@ -156,8 +177,7 @@ TEST(EncodingDetection, AgreesWithQtsStrictDecoder)
         ASSERT_EQ(Split(bytes, at, asciiDefault), expected) << bytes.toHex().constData() << " split at " << at;
         QByteArray withoutNul = bytes;
         withoutNul.replace('\0', 'n');
-        ASSERT_EQ(encoding::IsUtf8(bytes.constData(), std::size_t(bytes.size())),
-                  Reference(withoutNul, kUtf8) == kUtf8)
+        ASSERT_EQ(encoding::IsUtf8(bytes.constData(), std::size_t(bytes.size())), Reference(withoutNul, kUtf8) == kUtf8)
             << bytes.toHex().constData();
         utf8 += expected == kUtf8;
         cp1252 += expected == k1252;
@@ -208,8 +228,11 @@ TEST(EncodedText, EveryWindows1252ByteSurvivesTheTripThroughUtf8)
 
 TEST(EncodedText, ConvertingToWindows1252NamesTheFirstCharacterItCannotHold)
 {
-    const QByteArray text = "Gr\xC3\xBC\xC3\x9F" "e\r\nzwei\nK\xC3\xB6ln \xE2\x80\x9E" "a\xE2\x80\x9C\r"
-                            "vier \xC5\x82\xC3\xB3" "d\xC5\xBA \xE2\x86\x92";
+    const QByteArray text = "Gr\xC3\xBC\xC3\x9F"
+                            "e\r\nzwei\nK\xC3\xB6ln \xE2\x80\x9E"
+                            "a\xE2\x80\x9C\r"
+                            "vier \xC5\x82\xC3\xB3"
+                            "d\xC5\xBA \xE2\x86\x92";
     QByteArray out = "untouched";
     encodedtext::TUnholdable missing;
     EXPECT_FALSE(encodedtext::Utf8ToCp1252(text.constData(), std::size_t(text.size()), out, &missing));
@@ -231,7 +254,9 @@ TEST(EncodedText, ConvertingToWindows1252NamesTheFirstCharacterItCannotHold)
 TEST(EncodedText, AByteOrderMarkIsDroppedWhenLeavingUtf8)
 {
     QByteArray out;
-    ASSERT_TRUE(encodedtext::Utf8ToCp1252("\xEF\xBB\xBF" "K\xC3\xB6ln", 8, out));
+    ASSERT_TRUE(encodedtext::Utf8ToCp1252("\xEF\xBB\xBF"
+                                          "K\xC3\xB6ln",
+                                          8, out));
     EXPECT_EQ(out, QByteArray("K\xF6ln"));
     // Only at the start; elsewhere it is a character Windows-1252 lacks.
     EXPECT_FALSE(encodedtext::Utf8ToCp1252("x\xEF\xBB\xBF", 4, out));

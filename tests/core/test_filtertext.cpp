@@ -7,8 +7,8 @@ namespace {
 
 using filtertext::FromTable;
 using filtertext::RowCount;
-using filtertext::TTable;
 using filtertext::ToTable;
+using filtertext::TTable;
 
 const QString kTwoEntries = QStringLiteral("Text-Dateien (*.TXT)|*.TXT|Rest (*.*)|*.*");
 

@@ -22,15 +22,16 @@ cmdline::TAction Open(const QString &name)
 TEST(FuzzFindings, ANameStartingWithAColonIsAFileInTheStartFolder)
 {
     EXPECT_EQ(cmdline::Absolute(QStringLiteral(":notiz.txt"), kBase), kBase + QStringLiteral("/:notiz.txt"));
-    EXPECT_EQ(cmdline::Absolute(QStringLiteral(":/glyphs/NEWFILE"), kBase), kBase + QStringLiteral("/:/glyphs/NEWFILE"));
+    EXPECT_EQ(cmdline::Absolute(QStringLiteral(":/glyphs/NEWFILE"), kBase),
+              kBase + QStringLiteral("/:/glyphs/NEWFILE"));
     EXPECT_EQ(cmdline::Absolute(QStringLiteral("/abs/:x"), kBase), QStringLiteral("/abs/:x"));
 
     const auto none = [](const QString &) { return false; };
     const QStringList arguments{QStringLiteral(":notiz.txt"), QStringLiteral("-P"), QStringLiteral(":druck.txt")};
     const QList<cmdline::TAction> own =
         cmdline::InterpretOwn(cmdline::RawCommandLine(kProgram, arguments), kProgram, arguments, kBase, none);
-    EXPECT_EQ(own, (QList<cmdline::TAction>{Open(kBase + "/:notiz.txt"),
-                                            {cmdline::TAction::Print, kBase + "/:druck.txt"}}));
+    EXPECT_EQ(own,
+              (QList<cmdline::TAction>{Open(kBase + "/:notiz.txt"), {cmdline::TAction::Print, kBase + "/:druck.txt"}}));
     const QList<cmdline::TAction> handed =
         cmdline::InterpretHandedOver({QStringLiteral(":notiz.txt")}, kProgram, kBase, none);
     EXPECT_EQ(handed, QList<cmdline::TAction>{Open(kBase + "/:notiz.txt")});

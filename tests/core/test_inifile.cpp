@@ -13,8 +13,7 @@
 
 namespace {
 
-template <std::size_t N>
-QByteArray Bytes(const char (&s)[N]) // keeps embedded NULs
+template <std::size_t N> QByteArray Bytes(const char (&s)[N]) // keeps embedded NULs
 {
     return QByteArray(s, qsizetype(N - 1));
 }
@@ -26,7 +25,10 @@ TIniFile Parsed(const QByteArray &bytes)
     return ini;
 }
 
-QString S(const char *utf8) { return QString::fromUtf8(utf8); }
+QString S(const char *utf8)
+{
+    return QString::fromUtf8(utf8);
+}
 
 QByteArray ReadAll(const QString &path)
 {
@@ -54,14 +56,32 @@ TEST(IniFileRead, SectionsAndKeysMatchWithoutRegardToCase)
 
 TEST(IniFileRead, LatinLettersMatchWithoutRegardToCaseInBothEncodings)
 {
-    const TIniFile utf8 = Parsed(Bytes("[\xC3\x9C" "bersicht]\nGr\xC3\xB6\xC3\x9F" "e=1\n"));
+    const TIniFile utf8 = Parsed(Bytes("[\xC3\x9C"
+                                       "bersicht]\nGr\xC3\xB6\xC3\x9F"
+                                       "e=1\n"));
     ASSERT_EQ(utf8.Encoding(), TIniFile::TEncoding::Utf8);
-    EXPECT_EQ(utf8.ReadString(S("\xC3\xBC" "BERSICHT"), S("GR\xC3\x96\xC3\x9F" "E"), "-"), "1");
+    EXPECT_EQ(utf8.ReadString(S("\xC3\xBC"
+                                "BERSICHT"),
+                              S("GR\xC3\x96\xC3\x9F"
+                                "E"),
+                              "-"),
+              "1");
 
-    const TIniFile ansi = Parsed(Bytes("[\xDC" "bersicht]\nGr\xF6\xDF" "e=1\n\x8A=2\n"));
+    const TIniFile ansi = Parsed(Bytes("[\xDC"
+                                       "bersicht]\nGr\xF6\xDF"
+                                       "e=1\n\x8A=2\n"));
     ASSERT_EQ(ansi.Encoding(), TIniFile::TEncoding::Windows1252);
-    EXPECT_EQ(ansi.ReadString(S("\xC3\xBC" "BERSICHT"), S("GR\xC3\x96\xC3\x9F" "E"), "-"), "1");
-    EXPECT_EQ(ansi.ReadString(S("\xC3\x9C" "bersicht"), S("\xC5\xA1"), "-"), "2") << "Windows-1252 0x8A is \"Š\"";
+    EXPECT_EQ(ansi.ReadString(S("\xC3\xBC"
+                                "BERSICHT"),
+                              S("GR\xC3\x96\xC3\x9F"
+                                "E"),
+                              "-"),
+              "1");
+    EXPECT_EQ(ansi.ReadString(S("\xC3\x9C"
+                                "bersicht"),
+                              S("\xC5\xA1"), "-"),
+              "2")
+        << "Windows-1252 0x8A is \"Š\"";
 
     // Folding must not let a non-ASCII character stand for an ASCII letter.
     const TIniFile kelvin = Parsed(Bytes("[A]\n\xE2\x84\xAA=1\n\xC5\xBF=2\n"));
@@ -141,24 +161,51 @@ TEST(IniFileRead, StringsAreCutTo2047Characters)
 
 TEST(IniFileInteger, DecimalAndHexadecimalText)
 {
-    struct Case {
+    struct Case
+    {
         const char *text;
         std::optional<qint32> value;
     };
     const Case cases[] = {
-        {"0", 0}, {"42", 42}, {"+42", 42}, {"-42", -42}, {"-0", 0}, {"007", 7}, {"  \t12 \t", 12},
-        {"2147483647", 2147483647}, {"-2147483648", std::numeric_limits<qint32>::min()},
-        {"0x1F", 31}, {"0X1f", 31}, {"$ff", 255}, {"$7FFFFFFF", 2147483647}, {"$FFFFFFFF", -1},
-        {"0x80000000", std::numeric_limits<qint32>::min()}, {"$00000000000001", 1},
+        {"0", 0},
+        {"42", 42},
+        {"+42", 42},
+        {"-42", -42},
+        {"-0", 0},
+        {"007", 7},
+        {"  \t12 \t", 12},
+        {"2147483647", 2147483647},
+        {"-2147483648", std::numeric_limits<qint32>::min()},
+        {"0x1F", 31},
+        {"0X1f", 31},
+        {"$ff", 255},
+        {"$7FFFFFFF", 2147483647},
+        {"$FFFFFFFF", -1},
+        {"0x80000000", std::numeric_limits<qint32>::min()},
+        {"$00000000000001", 1},
         // out of range
-        {"2147483648", std::nullopt}, {"-2147483649", std::nullopt}, {"99999999999999999999999", std::nullopt},
+        {"2147483648", std::nullopt},
+        {"-2147483649", std::nullopt},
+        {"99999999999999999999999", std::nullopt},
         {"$100000000", std::nullopt},
         // not integers
-        {"12abc", std::nullopt}, {"12 3", std::nullopt}, {"1.5", std::nullopt}, {"", std::nullopt},
-        {"   ", std::nullopt}, {"-", std::nullopt}, {"+", std::nullopt}, {"- 5", std::nullopt},
-        {"0x", std::nullopt}, {"$", std::nullopt}, {"$G", std::nullopt}, {"0x1G", std::nullopt},
-        {"-0x10", -16}, {"-$10", -16}, {"-0x7fffffff", -2147483647}, {"x10", std::nullopt},
-        {"\xEF\xBC\x91\xEF\xBC\x92", std::nullopt},  // full-width digits
+        {"12abc", std::nullopt},
+        {"12 3", std::nullopt},
+        {"1.5", std::nullopt},
+        {"", std::nullopt},
+        {"   ", std::nullopt},
+        {"-", std::nullopt},
+        {"+", std::nullopt},
+        {"- 5", std::nullopt},
+        {"0x", std::nullopt},
+        {"$", std::nullopt},
+        {"$G", std::nullopt},
+        {"0x1G", std::nullopt},
+        {"-0x10", -16},
+        {"-$10", -16},
+        {"-0x7fffffff", -2147483647},
+        {"x10", std::nullopt},
+        {"\xEF\xBC\x91\xEF\xBC\x92", std::nullopt}, // full-width digits
     };
     for (const Case &c : cases)
         EXPECT_EQ(TIniFile::ParseInteger(S(c.text)), c.value) << '"' << c.text << '"';
@@ -323,8 +370,8 @@ TEST(IniFileEncoding, Windows1252StaysWindows1252)
     TIniFile ini = Parsed("[Font]\r\nName=Sch\xE4rfe\r\n");
     ASSERT_EQ(ini.Encoding(), TIniFile::TEncoding::Windows1252);
     EXPECT_EQ(ini.ReadString("Font", "Name", "-"), S("Sch\xC3\xA4rfe"));
-    ini.WriteString("Font", "Name", S("\xC3\xB6 \xE2\x82\xAC"));    // "ö €"
-    ini.WriteString("Options", "OtherEditor", S("\xE4\xB8\xAD"));  // a CJK character
+    ini.WriteString("Font", "Name", S("\xC3\xB6 \xE2\x82\xAC"));  // "ö €"
+    ini.WriteString("Options", "OtherEditor", S("\xE4\xB8\xAD")); // a CJK character
     EXPECT_EQ(ini.Bytes(), "[Font]\r\nName=\xF6 \x80\r\n\r\n[Options]\r\nOtherEditor=?\r\n");
 }
 
@@ -361,7 +408,10 @@ TEST(IniFileEncoding, AZeroWidthNoBreakSpaceInsideTheFileIsText)
     // Found by fuzzing: a value starting with U+FEFF lost it on reading,
     // as if it were the file's byte order mark.
     const QString feff(QChar(0xFEFF));
-    TIniFile ini = Parsed("[\xEF\xBB\xBF" "A]\n\xEF\xBB\xBF" "k=\xEF\xBB\xBF" "v\n");
+    TIniFile ini = Parsed("[\xEF\xBB\xBF"
+                          "A]\n\xEF\xBB\xBF"
+                          "k=\xEF\xBB\xBF"
+                          "v\n");
     EXPECT_EQ(ini.ReadString(feff + "A", feff + "k", "-"), feff + "v");
     EXPECT_EQ(ini.ReadString("A", "k", "-"), "-");
     ini.WriteString("B", "x", feff + "w");
@@ -387,7 +437,10 @@ class IniFileDisk : public ::testing::Test
 protected:
     void SetUp() override { ASSERT_TRUE(m_dir.isValid()); }
     QString Path(const QString &name) const { return m_dir.filePath(name); }
-    QStringList Entries() const { return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden); }
+    QStringList Entries() const
+    {
+        return QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden);
+    }
 
     QTemporaryDir m_dir;
 };
@@ -517,7 +570,7 @@ TEST(IniFileRobustness, BinaryBlobReadsAndWritesWithoutHarm)
     for (char &c : blob)
         c = char(random() & 0xFF);
     for (int i = 0; i < 1000; ++i)
-        blob[qsizetype(random() % blob.size())] = '\0';  // and more NULs still
+        blob[qsizetype(random() % blob.size())] = '\0'; // and more NULs still
     QElapsedTimer timer;
     timer.start();
     TIniFile ini = Parsed(blob);

@@ -45,8 +45,8 @@ TEST(ProgramCommandTest, TheFileIsAlwaysExactlyOneFurtherArgument)
     const auto command = programcommand::WithFile(QStringLiteral("vim  -p"), name);
     EXPECT_EQ(command.program, QStringLiteral("vim"));
     EXPECT_EQ(command.arguments, QStringList({QStringLiteral("-p"), name}));
-    for (const QString &odd : {QStringLiteral(" lead.txt"), QStringLiteral("\"q\" 'x'\t;y"), QStringLiteral("-rf"),
-                               QString()}) {
+    for (const QString &odd :
+         {QStringLiteral(" lead.txt"), QStringLiteral("\"q\" 'x'\t;y"), QStringLiteral("-rf"), QString()}) {
         EXPECT_EQ(programcommand::WithFile(QStringLiteral("ed"), odd).arguments, QStringList(odd));
     }
     // A blank setting names no program; the name never becomes one.

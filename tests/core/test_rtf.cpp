@@ -11,8 +11,7 @@
 
 namespace {
 
-template <std::size_t N>
-QByteArray Bytes(const char (&s)[N]) // keeps embedded NULs
+template <std::size_t N> QByteArray Bytes(const char (&s)[N]) // keeps embedded NULs
 {
     return QByteArray(s, qsizetype(N - 1));
 }
@@ -38,7 +37,8 @@ QByteArray Read(const QByteArray &rtf)
     return text;
 }
 
-struct Case {
+struct Case
+{
     QByteArray rtf;
     QByteArray text;
 };
@@ -60,8 +60,8 @@ TEST(RtfDetection, OnlyTheHeaderAfterOptionalWhitespaceCounts)
 {
     for (const QByteArray yes : {"{\\rtf1 x}", "{\\rtf", " \t\r\n{\\rtf1 x}"})
         EXPECT_TRUE(rtf::LooksLikeRtf(yes)) << Show(yes);
-    for (const QByteArray no : {"", "{\\rt", "{\\RTF1 x}", "x{\\rtf1 x}", "\xEF\xBB\xBF{\\rtf1 x}",
-                                "{ \\rtf1 x}", "\\rtf1 x}"})
+    for (const QByteArray no :
+         {"", "{\\rt", "{\\RTF1 x}", "x{\\rtf1 x}", "\xEF\xBB\xBF{\\rtf1 x}", "{ \\rtf1 x}", "\\rtf1 x}"})
         EXPECT_FALSE(rtf::LooksLikeRtf(no)) << Show(no);
     EXPECT_FALSE(rtf::LooksLikeRtf(Bytes("\0{\\rtf1 x}")));
 
@@ -99,8 +99,8 @@ TEST(RtfRoundTrip, EveryByteValueSurvivesInCrLfText)
     EXPECT_EQ(Show(RoundTrip(text)), Show(text));
 
     // Text that looks like RTF syntax, or could join the word before it.
-    for (const QByteArray sample : {"{\\rtf1 \\par} \\'41 \\u8364? {\\*\\x}", "\\\\\\{{}}\\", "5 apples",
-                                    " lead", "a\tb\t\t c\t1\t-x", "line\r\n 1\r\n-2\r\n\r\n", ""})
+    for (const QByteArray sample : {"{\\rtf1 \\par} \\'41 \\u8364? {\\*\\x}", "\\\\\\{{}}\\", "5 apples", " lead",
+                                    "a\tb\t\t c\t1\t-x", "line\r\n 1\r\n-2\r\n\r\n", ""})
         EXPECT_EQ(Show(RoundTrip(sample)), Show(sample));
 }
 
@@ -148,7 +148,8 @@ TEST(RtfWriting, OutputIsSevenBitWithLineBreaksOnlyAfterPar)
 
 TEST(RtfReading, WordPadDocument)
 {
-    const QByteArray rtf = R"rtf({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1031{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fswiss\fprq2\fcharset0 Arial{\*\falt Helvetica};}}
+    const QByteArray rtf =
+        R"rtf({\rtf1\ansi\ansicpg1252\deff0\nouicompat\deflang1031{\fonttbl{\f0\fnil\fcharset0 Calibri;}{\f1\fswiss\fprq2\fcharset0 Arial{\*\falt Helvetica};}}
 {\colortbl ;\red255\green0\blue0;\red0\green77\blue187;}
 {\*\generator Riched20 10.0.19041}\viewkind4\uc1 
 \pard\sa200\sl276\slmult1\cf1\lang1031\f0\fs20 Gr\'fc\'dfe aus K\'f6ln\par
@@ -158,7 +159,8 @@ neue Zeile\par
 \pard\cf0\f1\fs20\ldblquote Zitat\rdblquote  \endash  Ende\par
 }
 )rtf";
-    ExpectReads({{rtf, "Gr\xFC\xDF" "e aus K\xF6ln\r\n"
+    ExpectReads({{rtf, "Gr\xFC\xDF"
+                       "e aus K\xF6ln\r\n"
                        "Preis: 5 \x80, Pfeil ?->, Smiley ??\r\n"
                        "Fett und kursiv\tSpalte\r\n"
                        "neue Zeile\r\n"
@@ -168,12 +170,14 @@ neue Zeile\par
 TEST(RtfReading, SymbolsEscapesAndDelimiters)
 {
     ExpectReads({
-        {"{\\rtf1 a\\\\b\\{c\\}d\\~e\\-f\\_g}", "a\\b{c}d\xA0" "ef-g"},
+        {"{\\rtf1 a\\\\b\\{c\\}d\\~e\\-f\\_g}", "a\\b{c}d\xA0"
+                                                "ef-g"},
         {"{\\rtf1 \\emdash\\endash\\lquote\\rquote\\ldblquote\\rdblquote\\bullet}", "\x97\x96\x91\x92\x93\x94\x95"},
-        {"{\\rtf1 a\\'00b\\'FFc\\'414}", Bytes("a\0b\xFF" "cA4")},
+        {"{\\rtf1 a\\'00b\\'FFc\\'414}", Bytes("a\0b\xFF"
+                                               "cA4")},
         {"{\\rtf1 a\r\nb\nc\rd\r\n}", "abcd"},
         {"{\\rtf1 a\\\r\nb\\\nc\\line d}", "a\r\nb\r\nc\r\nd"}, // escaped line end: old \par
-        {"{\\rtf1\\b x\\b0  y}", "x y"},                      // one space delimits, the next is text
+        {"{\\rtf1\\b x\\b0  y}", "x y"},                        // one space delimits, the next is text
         {"{\\rtf1\\fs24x\\li-360y\\ri-z\\par1b\\tab\\tab c}", "xy-z\r\nb\t\tc"},
         {"{\\rtf1\\foo\\barbaz-12 q\\zzz99999999999999999999 r}", "qr"},
         {"{\\rtf1\\trowd\\cellx100\\intbl a\\cell b\\cell\\row x\\sect y}", "a\tb\t\r\nx\r\ny"},
@@ -185,9 +189,12 @@ TEST(RtfReading, UnicodeCharacters)
     ExpectReads({
         // With a byte in the code page the fallback goes: characters,
         // \'hh and control words count one each, source line ends none.
-        {"{\\rtf1 a\\u8364?b\\u233 e\\u65A}", "a\x80" "b\xE9" "A"},
+        {"{\\rtf1 a\\u8364?b\\u233 e\\u65A}", "a\x80"
+                                              "b\xE9"
+                                              "A"},
         {"{\\rtf1 \\u8364\\'80x\\u8364\\emdash y\\u8364\\bin2 xyz}", "\x80x\x80y\x80z"},
-        {"{\\rtf1\\uc2 \\u8364 xyz\\u8364\r\na\r\nbc}", "\x80z\x80" "c"},
+        {"{\\rtf1\\uc2 \\u8364 xyz\\u8364\r\na\r\nbc}", "\x80z\x80"
+                                                        "c"},
         {"{\\rtf1\\uc0 \\u8364 x}", "\x80x"},
         {"{\\rtf1\\uc3 \\u8364{x}yz}", "\x80xyz"}, // a brace ends the fallback
         {"{\\rtf1 \\u129?\\u128?}", "\x81?"},      // undefined bytes stand for C1
@@ -196,8 +203,12 @@ TEST(RtfReading, UnicodeCharacters)
         {"{\\rtf1\\uc2 \\u1046\\'c6\\'e0x}", "\xC6\xE0x"},
         {"{\\rtf1\\uc0 \\u8594 x\\u y}", "?xy"},
         // \ucN belongs to its group.
-        {"{\\rtf1 {\\uc3 \\u8364 abcd}\\u8364 ab}", "\x80" "d\x80" "b"},
-        {"{\\rtf1\\uc2 {{\\uc0 }\\u8364 abc}\\u8364 abc}", "\x80" "c\x80" "c"},
+        {"{\\rtf1 {\\uc3 \\u8364 abcd}\\u8364 ab}", "\x80"
+                                                    "d\x80"
+                                                    "b"},
+        {"{\\rtf1\\uc2 {{\\uc0 }\\u8364 abc}\\u8364 abc}", "\x80"
+                                                           "c\x80"
+                                                           "c"},
     });
 }
 
@@ -208,7 +219,8 @@ TEST(RtfReading, DestinationsAreSkipped)
          "{\\*\\unknown{x}{\\y z}}C{\\pict\\wmetafile8 0a0b{\\*\\blipuid 1}}D{\\header H}{\\footerl F}"
          "{\\stylesheet{\\s1 Heading;}}E{\\listtable{\\list{\\listlevel{\\leveltext\\'02\\'00.;}}}}"
          "{\\listoverridetable{\\listoverride\\ls1}}F{\\object{\\*\\objdata 01}{\\result{\\pict 00}}}G"
-         "{\\colortbl;\\red1;}{\\footnote note}H}", "ABCDEFGH"},
+         "{\\colortbl;\\red1;}{\\footnote note}H}",
+         "ABCDEFGH"},
         {"{\\rtf1 a{\\*\\foo b{c}d}e}", "ae"},
         {"{\\rtf1{\\info \\} still {\\title \\{}}X}", "X"}, // escaped braces do not count
         {"{\\rtf1 a{\\b b\\pict 00}c}", "abc"},             // takes its group even after text
@@ -287,13 +299,14 @@ TEST(RtfRobustness, DeepNestingRestoresFallbackLengths)
 // or a stalled position would show as a breach of that bound.
 TEST(RtfRobustness, RandomStreamsStayWithinBounds)
 {
-    static const char *const pieces[] = {"{", "}", "\\", "\\'", "\\u", "\\uc", "\\bin", "\\par", "\\*",
-                                         "\\pict", "-", " ", "\r", "\n", "0", "7", "a", "f", "?", "\\\r"};
+    static const char *const pieces[] = {"{", "}", "\\", "\\'", "\\u", "\\uc", "\\bin", "\\par", "\\*", "\\pict",
+                                         "-", " ", "\r", "\n",  "0",   "7",    "a",     "f",     "?",   "\\\r"};
     std::mt19937 random(20240611);
     for (int round = 0; round < 3000; ++round) {
         QByteArray rtf = "{\\rtf1";
         for (int i = int(random() % 400); i > 0; --i)
-            rtf.append(random() % 5 == 0 ? QByteArray(1, char(random())) : QByteArray(pieces[random() % std::size(pieces)]));
+            rtf.append(random() % 5 == 0 ? QByteArray(1, char(random()))
+                                         : QByteArray(pieces[random() % std::size(pieces)]));
         QByteArray text;
         ASSERT_TRUE(rtf::ReadRtf(rtf, text)) << Show(rtf);
         ASSERT_LE(text.size(), rtf.size()) << Show(rtf);

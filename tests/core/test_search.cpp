@@ -21,8 +21,7 @@ constexpr TFindOptions kWord = FindOptionBit(frWholeWord);
 constexpr TFindOptions kUp = 0;
 
 // -1 for "not found"; also checks that the length goes with the position.
-qint64 Find(const QByteArray &text, qint64 selStart, qint64 selLength, const QByteArray &pattern,
-            TFindOptions options)
+qint64 Find(const QByteArray &text, qint64 selStart, qint64 selLength, const QByteArray &pattern, TFindOptions options)
 {
     const TSearchResult r = SearchBuffer(text.constData(), text.size(), selStart, selLength, pattern, options);
     EXPECT_EQ(r.length, r.Found() ? pattern.size() : 0);
@@ -140,12 +139,34 @@ TEST(SearchRange, PatternOfAHundredThousandBytes)
 TEST(SearchCase, GermanWordsMatchInAnyCase)
 {
     // Windows-1252: \xDF is sharp s, which has no capital and stays.
-    const QByteArray text = "x STRA\xDF" "E Stra\xDF" "e";
-    EXPECT_EQ(Find(text, 0, 0, "stra\xDF" "e", kDown), 2);
-    EXPECT_EQ(Find(text, 3, 0, "stra\xDF" "e", kDown), 9);
-    EXPECT_EQ(Find(text, text.size(), 0, "stra\xDF" "e", kUp), 9);
-    EXPECT_EQ(Find(text, 0, 0, "stra\xDF" "e", kDown | kCase), -1);
-    EXPECT_EQ(Find(text, 0, 0, "Stra\xDF" "e", kDown | kCase), 9);
+    const QByteArray text = "x STRA\xDF"
+                            "E Stra\xDF"
+                            "e";
+    EXPECT_EQ(Find(text, 0, 0,
+                   "stra\xDF"
+                   "e",
+                   kDown),
+              2);
+    EXPECT_EQ(Find(text, 3, 0,
+                   "stra\xDF"
+                   "e",
+                   kDown),
+              9);
+    EXPECT_EQ(Find(text, text.size(), 0,
+                   "stra\xDF"
+                   "e",
+                   kUp),
+              9);
+    EXPECT_EQ(Find(text, 0, 0,
+                   "stra\xDF"
+                   "e",
+                   kDown | kCase),
+              -1);
+    EXPECT_EQ(Find(text, 0, 0,
+                   "Stra\xDF"
+                   "e",
+                   kDown | kCase),
+              9);
 }
 
 TEST(SearchCase, AccentedLettersFoldBothWays)

@@ -58,15 +58,15 @@ TEST(SearchUtf8Case, LatinGreekAndCyrillicLettersFoldBothWays)
     {
         const char *lower, *upper;
     } pairs[] = {
-        {"\xC3\xA4", "\xC3\x84"},         // ä Ä
-        {"\xC3\xA9", "\xC3\x89"},         // é É
-        {"\xC3\xBF", "\xC5\xB8"},         // ÿ Ÿ: other lead byte
-        {"\xC5\x82", "\xC5\x81"},         // ł Ł
-        {"\xCF\x83", "\xCE\xA3"},         // σ Σ: other lead byte
-        {"\xCE\xAC", "\xCE\x86"},         // ά Ά
-        {"\xD1\x8F", "\xD0\xAF"},         // я Я
-        {"\xD1\x91", "\xD0\x81"},         // ё Ё
-        {"\xE1\xB8\x81", "\xE1\xB8\x80"}, // ḁ Ḁ, three bytes
+        {"\xC3\xA4", "\xC3\x84"},                 // ä Ä
+        {"\xC3\xA9", "\xC3\x89"},                 // é É
+        {"\xC3\xBF", "\xC5\xB8"},                 // ÿ Ÿ: other lead byte
+        {"\xC5\x82", "\xC5\x81"},                 // ł Ł
+        {"\xCF\x83", "\xCE\xA3"},                 // σ Σ: other lead byte
+        {"\xCE\xAC", "\xCE\x86"},                 // ά Ά
+        {"\xD1\x8F", "\xD0\xAF"},                 // я Я
+        {"\xD1\x91", "\xD0\x81"},                 // ё Ё
+        {"\xE1\xB8\x81", "\xE1\xB8\x80"},         // ḁ Ḁ, three bytes
         {"\xF0\x90\x90\xA8", "\xF0\x90\x90\x80"}, // Deseret, four bytes
     };
     for (const auto &pair : pairs) {
@@ -78,9 +78,12 @@ TEST(SearchUtf8Case, LatinGreekAndCyrillicLettersFoldBothWays)
         EXPECT_EQ(Down("x" + upper, upper, kCase), 1) << pair.lower;
     }
     // Words of the three scripts, with the case of each letter mixed.
-    const QByteArray text = U("Gr\xC3\x9C\xC3\x9F" "E aus K\xC3\x96LN, \xCE\x9A\xCE\x8C\xCE\xA3\xCE\x9C\xCE\x9F\xCE\xA3 "
+    const QByteArray text = U("Gr\xC3\x9C\xC3\x9F"
+                              "E aus K\xC3\x96LN, \xCE\x9A\xCE\x8C\xCE\xA3\xCE\x9C\xCE\x9F\xCE\xA3 "
                               "\xD0\x9C\xD0\x98\xD0\xA0");
-    EXPECT_EQ(Down(text, U("gr\xC3\xBC\xC3\x9F" "e")), 0);
+    EXPECT_EQ(Down(text, U("gr\xC3\xBC\xC3\x9F"
+                           "e")),
+              0);
     EXPECT_EQ(Down(text, U("k\xC3\xB6ln")), 12);
     EXPECT_EQ(Down(text, U("\xCE\xBA\xCF\x8C\xCF\x83\xCE\xBC\xCE\xBF\xCF\x82")), 19); // κόσμος, final sigma
     EXPECT_EQ(Down(text, U("\xD0\xBC\xD0\xB8\xD1\x80")), 32);                         // мир
@@ -88,12 +91,29 @@ TEST(SearchUtf8Case, LatinGreekAndCyrillicLettersFoldBothWays)
 
 TEST(SearchUtf8Case, SharpSStaysSharpS)
 {
-    EXPECT_EQ(Down("STRASSE", U("stra\xC3\x9F" "e")), -1);
-    EXPECT_EQ(Down(U("stra\xC3\x9F" "e"), "STRASSE"), -1);
-    EXPECT_EQ(Down(U("STRA\xC3\x9F" "E"), U("stra\xC3\x9F" "e")), 0);
+    EXPECT_EQ(Down("STRASSE", U("stra\xC3\x9F"
+                                "e")),
+              -1);
+    EXPECT_EQ(Down(U("stra\xC3\x9F"
+                     "e"),
+                   "STRASSE"),
+              -1);
+    EXPECT_EQ(Down(U("STRA\xC3\x9F"
+                     "E"),
+                   U("stra\xC3\x9F"
+                     "e")),
+              0);
     // The capital sharp s is one byte longer, so only itself matches it.
-    EXPECT_EQ(Down(U("STRA\xE1\xBA\x9E" "E"), U("stra\xC3\x9F" "e")), -1);
-    EXPECT_EQ(Down(U("STRA\xE1\xBA\x9E" "E"), U("stra\xE1\xBA\x9E" "e")), 0);
+    EXPECT_EQ(Down(U("STRA\xE1\xBA\x9E"
+                     "E"),
+                   U("stra\xC3\x9F"
+                     "e")),
+              -1);
+    EXPECT_EQ(Down(U("STRA\xE1\xBA\x9E"
+                     "E"),
+                   U("stra\xE1\xBA\x9E"
+                     "e")),
+              0);
 }
 
 TEST(SearchUtf8Case, FoldingKeepsEveryLengthAndUnfoldsToTheWholeClass)
@@ -170,10 +190,13 @@ TEST(SearchUtf8WholeWord, LettersOfEveryScriptMakeWordsPunctuationEndsThem)
 
 TEST(SearchUtf8ReplaceAll, FoldedMatchesAreReplacedWholeBothWays)
 {
-    const QByteArray text = U("\xC3\x84rger \xC3\xBC" "ber \xC3\xA4pfel \xE2\x82\xAC");
-    EXPECT_EQ(ReplacedAll(text, 0, U("\xC3\xA4"), "ae", kDown), U("aerger \xC3\xBC" "ber aepfel \xE2\x82\xAC"));
+    const QByteArray text = U("\xC3\x84rger \xC3\xBC"
+                              "ber \xC3\xA4pfel \xE2\x82\xAC");
+    EXPECT_EQ(ReplacedAll(text, 0, U("\xC3\xA4"), "ae", kDown), U("aerger \xC3\xBC"
+                                                                  "ber aepfel \xE2\x82\xAC"));
     EXPECT_EQ(ReplacedAll(text, text.size(), U("\xC3\xA4"), U("\xC3\xA4\xC3\xA4"), kUp),
-              U("\xC3\xA4\xC3\xA4rger \xC3\xBC" "ber \xC3\xA4\xC3\xA4pfel \xE2\x82\xAC"));
+              U("\xC3\xA4\xC3\xA4rger \xC3\xBC"
+                "ber \xC3\xA4\xC3\xA4pfel \xE2\x82\xAC"));
     EXPECT_EQ(ReplacedAll(text, 0, "\xA4", "x", kDown), text);
 }
 
@@ -183,9 +206,26 @@ namespace {
 
 // Characters that fold onto each other, that do not, that are longer or
 // shorter than their other case, punctuation, blanks, a mark and an emoji.
-const char *const kPieces[] = {"a", " ", "A", "\xC3\xA4", "\xC3\x84", "\xCF\x83", "\xCE\xA3", "\xCF\x82", "\xC3\x9F",
-                               "\xE1\xBA\x9E", "s", "\xC5\xBF", ",", "{", "\xE2\x82\xAC", "\xF0\x9F\x98\x80",
-                               "\xCC\x88", "_", "1", "\xE2\x80\x9E"};
+const char *const kPieces[] = {"a",
+                               " ",
+                               "A",
+                               "\xC3\xA4",
+                               "\xC3\x84",
+                               "\xCF\x83",
+                               "\xCE\xA3",
+                               "\xCF\x82",
+                               "\xC3\x9F",
+                               "\xE1\xBA\x9E",
+                               "s",
+                               "\xC5\xBF",
+                               ",",
+                               "{",
+                               "\xE2\x82\xAC",
+                               "\xF0\x9F\x98\x80",
+                               "\xCC\x88",
+                               "_",
+                               "1",
+                               "\xE2\x80\x9E"};
 
 QByteArray RandomText(std::mt19937 &rng, int pieces, int alphabet)
 {
@@ -269,10 +309,10 @@ TEST(SearchUtf8Differential, ReplaceAllAgreesWithOneReplacementAtATime)
     for (int i = 0; i < 20000; ++i) {
         const TCase c = RandomCase(rng);
         QByteArray expectedText = c.text;
-        const TReplaceAllResult expected = NaiveReplaceAll<TNaiveUtf8>(expectedText, c.selStart, c.selLength,
-                                                                       c.pattern, c.replacement, c.options);
-        const TReplaceAllResult got = ReplaceAll(c.text.constData(), c.text.size(), c.selStart, c.selLength,
-                                                 c.pattern, c.replacement, c.options, kUtf8);
+        const TReplaceAllResult expected =
+            NaiveReplaceAll<TNaiveUtf8>(expectedText, c.selStart, c.selLength, c.pattern, c.replacement, c.options);
+        const TReplaceAllResult got = ReplaceAll(c.text.constData(), c.text.size(), c.selStart, c.selLength, c.pattern,
+                                                 c.replacement, c.options, kUtf8);
         ASSERT_EQ(got.count, expected.count) << Describe(c);
         ASSERT_EQ(c.text.left(got.from) + got.replacement + c.text.mid(got.to), expectedText) << Describe(c);
         ASSERT_EQ(got.selStart, expected.selStart) << Describe(c);

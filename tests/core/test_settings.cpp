@@ -124,10 +124,10 @@ TEST(Settings, UnusableValuesCountAsNone)
         const char *font;
         qint32 height, size;
     };
-    for (const Case &c : {Case{"Height=100000\nSize=5000\n", 0, 0}, Case{"Height=-2147483648\nSize=-2147483648\n", 0, 0},
-                          Case{"Height=4\nSize=3\n", 0, 0}, Case{"Height=-684\nSize=513\n", 0, 0},
-                          Case{"Height=-5\nSize=4\n", -5, 4}, Case{"Height=683\nSize=512\n", 683, 512},
-                          Case{"Height=zwanzig\nSize=12pt\n", 0, 0}}) {
+    for (const Case &c :
+         {Case{"Height=100000\nSize=5000\n", 0, 0}, Case{"Height=-2147483648\nSize=-2147483648\n", 0, 0},
+          Case{"Height=4\nSize=3\n", 0, 0}, Case{"Height=-684\nSize=513\n", 0, 0}, Case{"Height=-5\nSize=4\n", -5, 4},
+          Case{"Height=683\nSize=512\n", 683, 512}, Case{"Height=zwanzig\nSize=12pt\n", 0, 0}}) {
         const TSettings read = ReadFrom(QByteArray("[Font]\n") + c.font);
         EXPECT_EQ(read.font.height, c.height) << c.font;
         EXPECT_EQ(read.font.size, c.size) << c.font;

@@ -34,7 +34,9 @@ TSaveResult Save(const QString &path, const QByteArray &bytes)
 
 struct stat Lstat(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     EXPECT_EQ(::lstat(Native(path).constData(), &info), 0) << path.toStdString();
     return info;
 }

@@ -180,8 +180,8 @@ TEST(XVersion, MalformedTreesGiveNothingAndEnd)
     EXPECT_FALSE(Query(shortRecord, "\\").ok);
 
     // A text that claims more characters than its node holds ends with the node.
-    const QByteArray text = VersionNode("VS_VERSION_INFO", 0, fixed, 52,
-                                        {VersionNode("Name", 1, QByteArray("A\0B\0", 4), 900)});
+    const QByteArray text =
+        VersionNode("VS_VERSION_INFO", 0, fixed, 52, {VersionNode("Name", 1, QByteArray("A\0B\0", 4), 900)});
     const TQuery clipped = Query(text, "\\Name", 2);
     ASSERT_TRUE(clipped.ok);
     EXPECT_EQ(clipped.length, 2u);
@@ -258,7 +258,8 @@ TEST_F(XVersionFiles, DamagedWindowsProgramsGiveNothing)
 
     // Every subdirectory entry pointing back at the root directory: a
     // directory loop.
-    const qsizetype rsrc = exe.indexOf(QByteArray("\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x02\x00", 16));
+    const qsizetype rsrc =
+        exe.indexOf(QByteArray("\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x00\x01\x00\x02\x00", 16));
     ASSERT_GT(rsrc, 0);
     QByteArray looping = exe;
     for (int entry = 0; entry < 3; ++entry)

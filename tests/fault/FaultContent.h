@@ -26,7 +26,13 @@ inline QByteArray Lines(const char *word, qint64 size)
     return out;
 }
 
-inline QByteArray OldContent(qint64 size) { return Lines("alt ", size); }
-inline QByteArray NewContent(qint64 size) { return Lines("NEU ", size); }
+inline QByteArray OldContent(qint64 size)
+{
+    return Lines("alt ", size);
+}
+inline QByteArray NewContent(qint64 size)
+{
+    return Lines("NEU ", size);
+}
 
 } // namespace faultcontent

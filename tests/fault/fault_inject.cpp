@@ -191,8 +191,14 @@ int sync_call(const char *name, int fd)
 
 extern "C" {
 
-int fsync(int fd) { return sync_call("fsync", fd); }
-int fdatasync(int fd) { return sync_call("fdatasync", fd); }
+int fsync(int fd)
+{
+    return sync_call("fsync", fd);
+}
+int fdatasync(int fd)
+{
+    return sync_call("fdatasync", fd);
+}
 
 } // extern "C"
 

@@ -46,7 +46,9 @@ void WriteAll(const QString &path, const QByteArray &bytes)
 
 ino_t Inode(const QString &path)
 {
-    struct stat info{};
+    struct stat info
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? info.st_ino : 0;
 }
 
@@ -213,7 +215,8 @@ TEST_F(SaveFaultTest, TextFileFaultsKeepTheOldFileAndAreReported)
 
 TEST_F(SaveFaultTest, SettingsFileFaultsKeepTheOldFileAndAreReported)
 {
-    const QByteArray old("; von Hand\r\n[Window]\r\nLeft=17\r\n[Margin]\r\nLeft=25\r\n[Eigenes]\r\nSchl\xfc" "ssel=Wert\r\n");
+    const QByteArray old("; von Hand\r\n[Window]\r\nLeft=17\r\n[Margin]\r\nLeft=25\r\n[Eigenes]\r\nSchl\xfc"
+                         "ssel=Wert\r\n");
     const QString target = folder + QStringLiteral("/quillon.ini");
     const QMap<QString, QString> faults[] = {
         {{"QUILLON_FAULT_WRITE_AFTER", "10"}},
@@ -235,7 +238,9 @@ TEST_F(SaveFaultTest, SettingsFileFaultsKeepTheOldFileAndAreReported)
     EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
     const QByteArray written = ReadAll(target);
     EXPECT_TRUE(written.startsWith("; von Hand\r\n[Window]\r\nLeft=")) << written.constData();
-    EXPECT_TRUE(written.contains("[Eigenes]\r\nSchl\xfc" "ssel=Wert\r\n")) << written.constData();
+    EXPECT_TRUE(written.contains("[Eigenes]\r\nSchl\xfc"
+                                 "ssel=Wert\r\n"))
+        << written.constData();
 }
 
 // A folder the user may not write, with a file in it that the user may
@@ -316,7 +321,9 @@ TEST_F(SaveFaultTest, SavingNeverTakesAFileAwayFromItsOwner)
     const bool attributes = ::setxattr(native.constData(), "user.herkunft", "brief", 5, 0) == 0;
     TRun run = Run({QStringLiteral("text"), target, QStringLiteral("7000")});
     EXPECT_EQ(run.lines, QStringList({QStringLiteral("gespeichert")}));
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(native.constData(), &info), 0);
     EXPECT_EQ(info.st_uid, uid_t(12345));
     EXPECT_EQ(info.st_gid, gid_t(23456));
@@ -394,7 +401,9 @@ TEST_F(SaveFaultTest, InPlaceFaultsLeaveTheOldFileOrAWholeCopy)
         const TRun saved = Run({QStringLiteral("text"), target, QString::number(length)});
         EXPECT_EQ(saved.lines, QStringList({QStringLiteral("gespeichert")}));
         EXPECT_TRUE(ReadAll(link) == faultcontent::NewContent(length));
-        struct stat info{};
+        struct stat info
+        {
+        };
         ASSERT_EQ(::stat(QFile::encodeName(target).constData(), &info), 0);
         EXPECT_EQ(info.st_ino, inode);
         EXPECT_EQ(info.st_mode & 07777, mode_t(0640));
@@ -455,7 +464,7 @@ TEST_F(SaveFaultTest, AFileLargerThanTheMemoryIsRefusedNotCut)
     if (overcommit.open(QIODevice::ReadOnly) && overcommit.readAll().trimmed() == "1")
         GTEST_SKIP() << "the kernel grants any allocation (overcommit_memory=1)";
     const QString target = dir.filePath(QStringLiteral("riesig.txt")); // beside, not in the faulty folder
-    constexpr qint64 kSize = qint64(1) << 40; // 1 TiB, sparse
+    constexpr qint64 kSize = qint64(1) << 40;                          // 1 TiB, sparse
     {
         QFile file(target);
         ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -465,9 +474,10 @@ TEST_F(SaveFaultTest, AFileLargerThanTheMemoryIsRefusedNotCut)
     const TRun run = Run({QStringLiteral("open"), target});
     EXPECT_EQ(run.exitCode, 0);
     EXPECT_EQ(run.lines,
-              QStringList({QStringLiteral("Datei %1 kann nicht geöffnet werden: zu wenig Arbeitsspeicher").arg(target),
-                           QStringLiteral("Warnung|Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(target),
-                           QStringLiteral("nicht gespeichert")}));
+              QStringList(
+                  {QStringLiteral("Datei %1 kann nicht geöffnet werden: zu wenig Arbeitsspeicher").arg(target),
+                   QStringLiteral("Warnung|Datei %1 konnte nicht gelesen werden. Trotzdem überschreiben ?").arg(target),
+                   QStringLiteral("nicht gespeichert")}));
     EXPECT_EQ(QFileInfo(target).size(), kSize);
     QFile::remove(target);
 }
@@ -503,8 +513,8 @@ TEST_F(SaveFaultTest, KilledInTheMiddleOfA100MBSaveLeavesOldOrNewWhole)
         timer.start();
         while (!QFileInfo::exists(stopped) && process.state() == QProcess::Running && timer.elapsed() < 240000)
             QThread::msleep(10);
-        ASSERT_TRUE(QFileInfo::exists(stopped)) << "the save never reached the point; it said: "
-                                                << process.readAllStandardOutput().constData();
+        ASSERT_TRUE(QFileInfo::exists(stopped))
+            << "the save never reached the point; it said: " << process.readAllStandardOutput().constData();
         process.kill();
         ASSERT_TRUE(process.waitForFinished(30000));
         EXPECT_EQ(process.exitStatus(), QProcess::CrashExit);

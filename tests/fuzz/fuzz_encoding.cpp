@@ -44,10 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (char c : bytes)
         ascii = ascii && uchar(c) < 0x80;
     for (TEncoding asciiDefault : {TEncoding::Cp1252, TEncoding::Utf8}) {
-        const TEncoding expected =
-            !valid || bytes.contains('\0') ? TEncoding::Cp1252 : ascii ? asciiDefault : TEncoding::Utf8;
-        Check(encoding::Detect(bytes.constData(), std::size_t(bytes.size()), asciiDefault) == expected, "whole",
-              bytes);
+        const TEncoding expected = !valid || bytes.contains('\0') ? TEncoding::Cp1252
+                                   : ascii                        ? asciiDefault
+                                                                  : TEncoding::Utf8;
+        Check(encoding::Detect(bytes.constData(), std::size_t(bytes.size()), asciiDefault) == expected, "whole", bytes);
         encoding::TEncodingDetector detector;
         detector.Feed(bytes.constData(), std::size_t(split));
         detector.Feed(bytes.constData() + split, std::size_t(bytes.size() - split));
@@ -59,8 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const QByteArray utf8 = encodedtext::Cp1252ToUtf8(bytes.constData(), std::size_t(bytes.size()));
     Check(StrictUtf8(utf8), "valid after the rewrite", bytes);
     QByteArray back;
-    Check(encodedtext::Utf8ToCp1252(utf8.constData(), std::size_t(utf8.size()), back) && back == bytes,
-          "back to 1252", bytes);
+    Check(encodedtext::Utf8ToCp1252(utf8.constData(), std::size_t(utf8.size()), back) && back == bytes, "back to 1252",
+          bytes);
 
     // UTF-8 -> Windows-1252, where it succeeds, comes back the same.
     const bool bom = bytes.startsWith("\xEF\xBB\xBF");

@@ -16,12 +16,12 @@
 
 namespace {
 
-#define CHECK(condition)                                                                       \
-    do {                                                                                       \
-        if (!(condition)) {                                                                    \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                      \
-        }                                                                                      \
+#define CHECK(condition)                                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                         \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
 using filtertext::TTable;
@@ -64,10 +64,10 @@ void CheckFilter(const QString &filter)
     // something, and Qt must read back the patterns we put in the
     // parentheses (it takes the last parenthesised group of characters it
     // allows), so a description never turns into the patterns.
-    static const QRegularExpression qtFilter(QStringLiteral(
-        "^(.*)\\(([a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*)\\)$"));
-    static const QRegularExpression qtAllowed(QStringLiteral(
-        "^[a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*$"));
+    static const QRegularExpression qtFilter(
+        QStringLiteral("^(.*)\\(([a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*)\\)$"));
+    static const QRegularExpression qtAllowed(
+        QStringLiteral("^[a-zA-Z0-9_.,*? +;#\\-\\[\\]@\\{\\}/!<>\\$%&=^~:\\|]*$"));
     const QStringList parts = filter.split(QLatin1Char('|'));
     const QStringList nameFilters = filefilter::ToNameFilters(filter);
     qsizetype k = 0;

@@ -21,9 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     QStringList arguments;
     for (const QByteArray &argument : message.arguments)
         arguments << cmdline::FromLocal(argument);
-    const auto actions = cmdline::InterpretHandedOver(arguments, QStringLiteral("/usr/bin/quillon"),
-                                                      cmdline::FromLocal(message.workingDir),
-                                                      [](const QString &) { return false; });
+    const auto actions =
+        cmdline::InterpretHandedOver(arguments, QStringLiteral("/usr/bin/quillon"),
+                                     cmdline::FromLocal(message.workingDir), [](const QString &) { return false; });
     for (const cmdline::TAction &action : actions) {
         if (action.kind == cmdline::TAction::IniFile || action.kind == cmdline::TAction::UnreachableIni
             || action.name.isEmpty())

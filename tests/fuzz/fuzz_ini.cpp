@@ -15,15 +15,18 @@
 
 namespace {
 
-#define CHECK(condition)                                                                   \
-    do {                                                                                   \
-        if (!(condition)) {                                                                \
-            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition); \
-            std::abort();                                                                  \
-        }                                                                                  \
+#define CHECK(condition)                                                                                               \
+    do {                                                                                                               \
+        if (!(condition)) {                                                                                            \
+            std::fprintf(stderr, "%s:%d: check failed: %s\n", __FILE__, __LINE__, #condition);                         \
+            std::abort();                                                                                              \
+        }                                                                                                              \
     } while (0)
 
-bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 bool IsAscii(const QString &text)
 {
@@ -110,8 +113,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     QByteArray unused;
     const bool representable = encoding == TIniFile::TEncoding::Utf8
-        || (cp1252::TryFromQString(section, unused) && cp1252::TryFromQString(key, unused)
-            && cp1252::TryFromQString(value, unused));
+                               || (cp1252::TryFromQString(section, unused) && cp1252::TryFromQString(key, unused)
+                                   && cp1252::TryFromQString(value, unused));
 
     ini.WriteString(section, key, value);
     const QByteArray written = ini.Bytes();

@@ -22,8 +22,8 @@ namespace {
 
 std::optional<qint32> Reference(const QString &text)
 {
-    static const QRegularExpression grammar(QStringLiteral(
-        "^[ \\t]*([+-]?)(?:(?:\\$|0[xX])([0-9a-fA-F]+)|([0-9]+))[ \\t]*\\z"));
+    static const QRegularExpression grammar(
+        QStringLiteral("^[ \\t]*([+-]?)(?:(?:\\$|0[xX])([0-9a-fA-F]+)|([0-9]+))[ \\t]*\\z"));
     const QRegularExpressionMatch match = grammar.match(text);
     if (!match.hasMatch())
         return std::nullopt;
@@ -88,8 +88,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
             // The second form drops the sign, so it reads the magnitude
             // (none for the one negative number without a positive twin).
             const std::optional<qint32> want = i != 1 ? value
-                : *value == INT32_MIN ? std::nullopt
-                                      : std::optional<qint32>(*value < 0 ? -*value : *value);
+                                               : *value == INT32_MIN
+                                                   ? std::nullopt
+                                                   : std::optional<qint32>(*value < 0 ? -*value : *value);
             if (again != want)
                 Fail(forms[i], "spelling of a number read back", again, want);
         }

@@ -80,8 +80,8 @@ void CheckReplaceAll(const QByteArray &text, qint64 s, qint64 l, const QByteArra
     Check(r.selStart == selStart && r.selLength == selLength, "final selection", r.selStart, selStart);
 }
 
-void CheckUtf8(const QByteArray &text, qint64 s, qint64 l, const QByteArray &pattern,
-               const QByteArray &replacement, TFindOptions o)
+void CheckUtf8(const QByteArray &text, qint64 s, qint64 l, const QByteArray &pattern, const QByteArray &replacement,
+               TFindOptions o)
 {
     const auto utf8 = encoding::TEncoding::Utf8;
     for (TFindOptions options : {o, TFindOptions(o ^ FindOptionBit(frDown))}) {

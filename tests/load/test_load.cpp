@@ -33,7 +33,7 @@ QString LaterStartProgram()
         const QString self = QCoreApplication::applicationFilePath();
         const QString name = QFileInfo(self).fileName();
         const QString path = QFileInfo(self).path() + QStringLiteral("/")
-            + QStringLiteral("quillon").leftJustified(name.size(), QLatin1Char('_'));
+                             + QStringLiteral("quillon").leftJustified(name.size(), QLatin1Char('_'));
         if (name.size() < 7 || path.size() != self.size())
             return QString();
         QFile::remove(path);

@@ -25,7 +25,10 @@ struct TNaive
     bool delim[256];
 
     TNaive(const QByteArray &text, const QByteArray &pattern, TFindOptions o)
-        : t(text), p(pattern), down(HasFindOption(o, frDown)), matchCase(HasFindOption(o, frMatchCase)),
+        : t(text),
+          p(pattern),
+          down(HasFindOption(o, frDown)),
+          matchCase(HasFindOption(o, frMatchCase)),
           whole(HasFindOption(o, frWholeWord))
     {
         for (int c = 0; c < 256; ++c)
@@ -85,8 +88,8 @@ struct TNaiveUtf8
     std::vector<char32_t> t, p; // folded unless matching case
     std::vector<qint64> offset; // byte offset of each character of the text, and the length
     bool down, whole;
-    std::vector<bool> delim;    // per character of the text
-    qint64 bytes = 0;           // pattern length in bytes
+    std::vector<bool> delim; // per character of the text
+    qint64 bytes = 0;        // pattern length in bytes
 
     TNaiveUtf8(const QByteArray &text, const QByteArray &pattern, TFindOptions o)
         : down(HasFindOption(o, frDown)), whole(HasFindOption(o, frWholeWord)), bytes(pattern.size())

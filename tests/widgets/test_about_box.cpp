@@ -79,10 +79,18 @@ TEST_F(AboutBoxTest, EveryLabelShowsItsWholeText)
         QLabel *label;
         const char *text;
     } labels[] = {
-        {box->Label7, "URL : "},   {box->LinkLabel, "www.example.org"}, {box->Label8, "Mail : "},
-        {box->MailLabel, "info@example.org"}, {box->Label1, "Systeminformationen"}, {box->Label6, "Gefüllt:"},
-        {box->FreeLabel, "Frei: "}, {box->FreeMemLabel, "234"}, {box->MhzLbLabel, "Mhz:"},
-        {box->MhzLabel, "0"},       {box->Label2, "Konfiguration"}, {box->Version, nullptr},
+        {box->Label7, "URL : "},
+        {box->LinkLabel, "www.example.org"},
+        {box->Label8, "Mail : "},
+        {box->MailLabel, "info@example.org"},
+        {box->Label1, "Systeminformationen"},
+        {box->Label6, "Gefüllt:"},
+        {box->FreeLabel, "Frei: "},
+        {box->FreeMemLabel, "234"},
+        {box->MhzLbLabel, "Mhz:"},
+        {box->MhzLabel, "0"},
+        {box->Label2, "Konfiguration"},
+        {box->Version, nullptr},
         {box->IniLabel, nullptr},
     };
     for (const auto &l : labels) {

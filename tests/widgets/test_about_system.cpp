@@ -102,7 +102,8 @@ TEST_F(SystemTest, FiguresOfThisMachine)
     const QStringList release = QSysInfo::kernelVersion().split(QLatin1Char('.'));
     EXPECT_EQ(system.WinHiVersion(), release.value(0).toInt());
     EXPECT_EQ(system.WinLoVersion(), release.value(1).toInt());
-    EXPECT_TRUE(system.WinVersion().startsWith(release.value(0) + QLatin1Char('.') + release.value(1) + QLatin1Char('.')));
+    EXPECT_TRUE(
+        system.WinVersion().startsWith(release.value(0) + QLatin1Char('.') + release.value(1) + QLatin1Char('.')));
     EXPECT_EQ(system.WinMode(), QString());
     EXPECT_EQ(system.DosVersion(), QStringLiteral("7.0 (?)"));
     EXPECT_TRUE(system.Coprocessor());

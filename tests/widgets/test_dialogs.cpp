@@ -22,8 +22,7 @@ namespace {
 // Answers the one modal dialog of type T a test expects, once its event loop
 // runs. It is claimed before the guard against unanswered dialogs sees it;
 // an answer that leaves it open fails and closes it instead of hanging.
-template <class T>
-class TExpectModal : public QObject
+template <class T> class TExpectModal : public QObject
 {
 public:
     explicit TExpectModal(std::function<void(T *)> answer) : m_answer(std::move(answer))
@@ -54,7 +53,10 @@ private:
     std::function<void(T *)> m_answer;
 };
 
-QWidget *Focus() { return QApplication::focusWidget(); }
+QWidget *Focus()
+{
+    return QApplication::focusWidget();
+}
 
 class FilterDialogTest : public ::testing::Test
 {
@@ -172,8 +174,8 @@ protected:
     {
         QStringList seen;
         TExpectModal<QFileDialog> expect([&](QFileDialog *files) {
-            seen << files->windowTitle() << files->nameFilters().join(QLatin1Char(';'))
-                 << files->selectedNameFilter() << files->directory().absolutePath()
+            seen << files->windowTitle() << files->nameFilters().join(QLatin1Char(';')) << files->selectedNameFilter()
+                 << files->directory().absolutePath()
                  << QString::number(files->testOption(QFileDialog::DontUseNativeDialog));
             if (chosen.isEmpty()) {
                 files->reject();

@@ -197,17 +197,14 @@ TEST(DisplayFontInEditor, HighBytesAreDrawnWithTheirCodePageGlyphs)
     editor.SendScintilla(QsciScintillaBase::SCI_STYLECLEARALL);
     editor.SendScintilla(QsciScintillaBase::SCI_SETCARETSTYLE, 0UL); // no caret in the picture
     const QByteArray bytes("\x84\x80");
-    editor.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()),
-                         bytes.constData());
+    editor.SendScintilla(QsciScintillaBase::SCI_ADDTEXT, static_cast<unsigned long>(bytes.size()), bytes.constData());
     editor.show();
 
     const QImage image = editor.viewport()->grab().toImage();
     if (const QByteArray dir = qgetenv("QUILLON_GRAB_DIR"); !dir.isEmpty())
         image.save(QDir(QString::fromLocal8Bit(dir)).filePath(QStringLiteral("displayfont-editor.png")));
 
-    auto x = [&](long pos) {
-        return int(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, pos));
-    };
+    auto x = [&](long pos) { return int(editor.SendScintilla(QsciScintillaBase::SCI_POINTXFROMPOSITION, 0UL, pos)); };
     const int top = int(editor.SendScintilla(QsciScintillaBase::SCI_POINTYFROMPOSITION, 0UL, 0L));
     const int height = int(editor.SendScintilla(QsciScintillaBase::SCI_TEXTHEIGHT, 0UL));
     ASSERT_GT(height, 20);

@@ -289,8 +289,9 @@ TEST_F(MainFormTest, ASaveErrorIsShownAndTheProgramGoesOn)
     ASSERT_TRUE(form->FormShow({dir.path()}, dir.path()));
     Memo()->SetSelText("x");
     form->Item("Sichern1")->trigger();
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.")
-                                      .arg(dir.path())});
+    EXPECT_EQ(errors,
+              QStringList{
+                  QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.").arg(dir.path())});
     EXPECT_EQ(form->Editor()->FileCount(), 1);
 }
 
@@ -363,8 +364,7 @@ TEST_F(MainFormTest, StatusNumbersNeverRunTogether)
     ASSERT_TRUE(form->FormShow({"gross.txt"}, dir.path()));
     Memo()->SetSelStart(Memo()->TextLength());
     Key(Memo(), Qt::Key_End);
-    QLabel *labels[] = {form->StatusLabel("RowLabel"), form->StatusLabel("ColLabel"),
-                        form->StatusLabel("SizeLabel")};
+    QLabel *labels[] = {form->StatusLabel("RowLabel"), form->StatusLabel("ColLabel"), form->StatusLabel("SizeLabel")};
     EXPECT_EQ(labels[0]->text(), QStringLiteral("1000001"));
     EXPECT_EQ(labels[1]->text(), QStringLiteral("2000001"));
     EXPECT_EQ(labels[2]->text(), QStringLiteral("3000000"));

@@ -21,10 +21,7 @@ namespace {
 class FindReplaceTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        apptitle::SetTitle(QStringLiteral("Quillon 32"));
-    }
+    void SetUp() override { apptitle::SetTitle(QStringLiteral("Quillon 32")); }
     TXMemo *Open(const QByteArray &text)
     {
         editor.NewFileClick(nullptr);
@@ -229,8 +226,8 @@ TEST_F(FindReplaceTest, GoToLine)
     TXMemo *memo = Open(text + "xyz");
     const auto lineOf = [&] { return CaretLine(memo); };
     // The entry is read as the settings file's integers are.
-    for (const auto &[input, line] : QList<QPair<QString, qint64>>{{"3", 3}, {"0", 1}, {"-5", 1}, {" 0x11", 17},
-                                                                   {"99999", 21}, {"abc", 21}}) {
+    for (const auto &[input, line] :
+         QList<QPair<QString, qint64>>{{"3", 3}, {"0", 1}, {"-5", 1}, {" 0x11", 17}, {"99999", 21}, {"abc", 21}}) {
         user.DialogAnswers << [input = input](QDialog &dialog) {
             auto &entry = dynamic_cast<TLineDlg &>(dialog);
             entry.LineNoEdit->setText(input);

@@ -110,9 +110,9 @@ QAction *ToolAction(QWidget *window, const QString &text)
 TEST(HelpViewTest, EachMenuContextShowsItsOwnTopic)
 {
     const std::map<int, QString> topics = {
-        {100, QStringLiteral("Menü Datei")},    {200, QStringLiteral("Menü Bearbeiten")},
-        {300, QStringLiteral("Menü Suchen")},   {400, QStringLiteral("Menü Optionen")},
-        {500, QStringLiteral("Menü Hilfe")},    {1000, QStringLiteral("Tasten")},
+        {100, QStringLiteral("Menü Datei")},  {200, QStringLiteral("Menü Bearbeiten")},
+        {300, QStringLiteral("Menü Suchen")}, {400, QStringLiteral("Menü Optionen")},
+        {500, QStringLiteral("Menü Hilfe")},  {1000, QStringLiteral("Tasten")},
     };
     QSet<QUrl> distinct;
     for (const auto &[context, topic] : topics) {

@@ -28,10 +28,7 @@ namespace {
 class MultiEditorTest : public ::testing::Test
 {
 protected:
-    void SetUp() override
-    {
-        editor.resize(600, 400);
-    }
+    void SetUp() override { editor.resize(600, 400); }
     QString Path(const QString &name) const { return dir.filePath(name); }
     QString MakeFile(const QString &name, const QByteArray &bytes)
     {
@@ -206,8 +203,9 @@ TEST_F(MultiEditorTest, SaveErrorsAreShownAndKeepTheModifiedFlag)
     TXMemo *memo = editor.CurrentControl();
     memo->SetSelText("Text");
     Click(btSaveFile);
-    EXPECT_EQ(errors, QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.")
-                                      .arg(dir.path())});
+    EXPECT_EQ(errors,
+              QStringList{
+                  QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.").arg(dir.path())});
     EXPECT_TRUE(memo->Modified());
     EXPECT_FALSE(editor.SaveFileClick(nullptr)) << "a failed save said it saved";
     EXPECT_EQ(errors.size(), 2);
@@ -229,7 +227,9 @@ TEST_F(MultiEditorTest, AFifoTabIsNeverSavedOverButCanBeSavedElsewhere)
     EXPECT_EQ(errors,
               QStringList{QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.").arg(fifo)});
     EXPECT_TRUE(memo->Modified());
-    struct stat info{};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::lstat(QFile::encodeName(fifo).constData(), &info), 0);
     EXPECT_TRUE(S_ISFIFO(info.st_mode)) << "the FIFO was replaced";
 
@@ -471,10 +471,27 @@ TEST_F(MultiEditorTest, TheBarAndItsMenuFollowBtnTypes)
     QStringList captions;
     for (QAction *a : editor.ContextMenu()->actions())
         captions << (a->isSeparator() ? QStringLiteral("-") : a->text());
-    EXPECT_EQ(captions, (QStringList{"Neue Datei", "-", "Öffne Datei", "Datei sichern", "Datei sichern unter...",
-                                     "Datei drucken", "-", "Datei schließen", "-", "Kopieren", "Ausschneiden",
-                                     "Einfügen", "-", "Suchen", "Weitersuchen", "Ersetzen", "Gehe zur Zeile", "-",
-                                     "Rückgängig", "-", "Schrift"}));
+    EXPECT_EQ(captions, (QStringList{"Neue Datei",
+                                     "-",
+                                     "Öffne Datei",
+                                     "Datei sichern",
+                                     "Datei sichern unter...",
+                                     "Datei drucken",
+                                     "-",
+                                     "Datei schließen",
+                                     "-",
+                                     "Kopieren",
+                                     "Ausschneiden",
+                                     "Einfügen",
+                                     "-",
+                                     "Suchen",
+                                     "Weitersuchen",
+                                     "Ersetzen",
+                                     "Gehe zur Zeile",
+                                     "-",
+                                     "Rückgängig",
+                                     "-",
+                                     "Schrift"}));
 
     editor.SetBtnTypes(kAllBtnTypes & ~(1u << btNewFile) & ~(1u << btCloseFile));
     ASSERT_EQ(editor.Buttons().first()->objectName(), QStringLiteral("OPENFILE"));

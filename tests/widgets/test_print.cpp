@@ -40,8 +40,8 @@ QList<TPdfPage> ReadPdf(const QString &pdf)
     if (!tool.waitForFinished(60000) || tool.exitCode() != 0)
         return {};
     const QString html = QString::fromUtf8(tool.readAllStandardOutput());
-    static const QRegularExpression item(
-        QStringLiteral("<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
+    static const QRegularExpression item(QStringLiteral(
+        "<page |<word xMin=\"([\\d.]+)\" yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\" yMax=\"[\\d.]+\">([^<]*)</word>"));
     QList<TPdfPage> pages;
     for (auto it = item.globalMatch(html); it.hasNext();) {
         const auto match = it.next();
@@ -249,8 +249,8 @@ TEST_F(PrintTest, TheSelectionUpToTheLastCharacterAndNothingWhenEmpty)
     EXPECT_EQ(pages.first().at(0).text, QStringLiteral("ile 4"));
     EXPECT_EQ(pages.first().at(1).text, QStringLiteral("Zeile 5"));
     const printing::TPrintLayout layout = printing::ComputePrintLayout(0, 20, 10, metrics);
-    EXPECT_NEAR(pages.first().first().y - printable.top(),
-                layout.TopLines * metrics.CharHeight * 72.0 / metrics.DpiY, 2.0);
+    EXPECT_NEAR(pages.first().first().y - printable.top(), layout.TopLines * metrics.CharHeight * 72.0 / metrics.DpiY,
+                2.0);
 
     // No selection: the job is given up without a page.
     memo->Select(0, 0);
@@ -287,7 +287,8 @@ TEST_F(PrintTest, WrappedLinesArePrintedAsTheScreenShowsThem)
     QList<QByteArray> screen;
     for (qint64 line = 0; line < memo->LineCount(); ++line) {
         qint64 position = memo->LineIndex(line);
-        const qint64 lineEnd = memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
+        const qint64 lineEnd =
+            memo->SendScintilla(QsciScintillaBase::SCI_GETLINEENDPOSITION, static_cast<unsigned long>(line));
         // From inside a display line (its start is also the end of the one before).
         while (position < lineEnd) {
             memo->SendScintilla(QsciScintillaBase::SCI_GOTOPOS, static_cast<unsigned long>(position + 1));

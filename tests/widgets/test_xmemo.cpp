@@ -155,8 +155,8 @@ TEST_F(XMemoTest, SaveKeepsPermissionsAndWritesThroughLinks)
     SaveTextFile(&memo, link);
     EXPECT_TRUE(QFileInfo(link).isSymLink());
     EXPECT_EQ(ReadBytes(target), QByteArray("neu"));
-    const auto modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-        | QFile::WriteGroup | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
+    const auto modeBits = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup | QFile::WriteGroup
+                          | QFile::ExeGroup | QFile::ReadOther | QFile::WriteOther | QFile::ExeOther;
     EXPECT_EQ(QFileInfo(target).permissions() & modeBits, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
 }
 
@@ -189,8 +189,11 @@ TEST_F(XMemoTest, KeyHandlersCanSwallowKeys)
 
 TEST_F(XMemoTest, EnterInsertsTheFilesOwnLineEnding)
 {
-    const QList<QPair<QByteArray, QByteArray>> cases = {
-        {"a\nb\n", "\n"}, {"a\r\nb", "\r\n"}, {"a\rb\r", "\r"}, {"", "\r\n"}, {"x\r\ny\nz\n", "\n"}};
+    const QList<QPair<QByteArray, QByteArray>> cases = {{"a\nb\n", "\n"},
+                                                        {"a\r\nb", "\r\n"},
+                                                        {"a\rb\r", "\r"},
+                                                        {"", "\r\n"},
+                                                        {"x\r\ny\nz\n", "\n"}};
     for (const auto &[text, eol] : cases) {
         memo.SetText(text);
         memo.SetSelStart(memo.TextLength());

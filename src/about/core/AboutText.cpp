@@ -8,8 +8,8 @@ namespace abouttext {
 
 QString FreeMemoryText(quint64 availPhysBytes, quint64 availPageFileBytes)
 {
-    const double mebibytes = static_cast<double>(availPhysBytes) / 1048576.0 +
-                             static_cast<double>(availPageFileBytes) / 1048576.0;
+    const double mebibytes =
+        static_cast<double>(availPhysBytes) / 1048576.0 + static_cast<double>(availPageFileBytes) / 1048576.0;
     // QString::number never uses the locale: the separator is always a point.
     return QString::number(mebibytes, 'f', 2) + QStringLiteral(" Mb");
 }
@@ -43,8 +43,8 @@ QString Scientific(double mhz, QChar decimalPoint)
             mantissa.chop(1);
     }
     mantissa.replace(QLatin1Char('.'), decimalPoint);
-    return mantissa + QStringLiteral("E") + (exponent < 0 ? QStringLiteral("-") : QStringLiteral("+")) +
-           QString::number(std::abs(exponent));
+    return mantissa + QStringLiteral("E") + (exponent < 0 ? QStringLiteral("-") : QStringLiteral("+"))
+           + QString::number(std::abs(exponent));
 }
 
 } // namespace
@@ -90,8 +90,8 @@ QString HomepageAddress(const QString &host)
 QString MailTarget(const QString &address, const QString &title, const QString &version)
 {
     const QString subject = title + QStringLiteral(": Version ") + version;
-    return QStringLiteral("mailto:") + address + QStringLiteral("?subject=") +
-           QString::fromLatin1(QUrl::toPercentEncoding(subject));
+    return QStringLiteral("mailto:") + address + QStringLiteral("?subject=")
+           + QString::fromLatin1(QUrl::toPercentEncoding(subject));
 }
 
 QString FolderOf(const QString &path)

@@ -12,9 +12,8 @@ qint32 PackDosDateTime(const QDateTime &localTime)
     const QTime time = localTime.time();
     if (date.year() < 1980 || date.year() > 2107)
         return -1;
-    const quint32 packed = quint32(date.year() - 1980) << 25 | quint32(date.month()) << 21
-                           | quint32(date.day()) << 16 | quint32(time.hour()) << 11
-                           | quint32(time.minute()) << 5 | quint32(time.second() / 2);
+    const quint32 packed = quint32(date.year() - 1980) << 25 | quint32(date.month()) << 21 | quint32(date.day()) << 16
+                           | quint32(time.hour()) << 11 | quint32(time.minute()) << 5 | quint32(time.second() / 2);
     return qint32(packed);
 }
 
@@ -60,8 +59,7 @@ QString StampText(qint32 packed, TTimeStampDisplayType display, const QLocale &l
 
 QString DesignSampleText(TTimeStampDisplayType display)
 {
-    return display == dtNumber ? QStringLiteral("664758141")
-                               : QStringLiteral("12/31/99 12:59:58 PM");
+    return display == dtNumber ? QStringLiteral("664758141") : QStringLiteral("12/31/99 12:59:58 PM");
 }
 
 } // namespace stamptime

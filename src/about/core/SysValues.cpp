@@ -90,8 +90,8 @@ int MemoryLoad(quint64 total, quint64 available)
         return 0;
     const quint64 used = available >= total ? 0 : total - available;
     // Only byte counts beyond 2^57 would overflow the exact form.
-    const quint64 percent = used <= std::numeric_limits<quint64>::max() / 100 ? used * 100 / total
-                                                                               : used / (total / 100);
+    const quint64 percent =
+        used <= std::numeric_limits<quint64>::max() / 100 ? used * 100 / total : used / (total / 100);
     return static_cast<int>(percent > 100 ? 100 : percent);
 }
 

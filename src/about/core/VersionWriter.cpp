@@ -34,8 +34,8 @@ QByteArray Utf16(const QString &text, bool withZero)
 
 } // namespace
 
-QByteArray VersionNode(const QString &key, quint16 type, const QByteArray &value,
-                       quint16 valueLength, const QList<QByteArray> &children)
+QByteArray VersionNode(const QString &key, quint16 type, const QByteArray &value, quint16 valueLength,
+                       const QList<QByteArray> &children)
 {
     QByteArray node;
     PutWord(node, 0); // length, known at the end
@@ -80,9 +80,9 @@ QByteArray BuildVersionResource(const TVersionResource &resource)
 {
     const TFixedFileInfo &f = resource.fixed;
     QByteArray fixed;
-    for (quint32 word : {f.Signature, f.StrucVersion, f.FileVersionMS, f.FileVersionLS,
-                         f.ProductVersionMS, f.ProductVersionLS, f.FileFlagsMask, f.FileFlags,
-                         f.FileOS, f.FileType, f.FileSubtype, f.FileDateMS, f.FileDateLS})
+    for (quint32 word :
+         {f.Signature, f.StrucVersion, f.FileVersionMS, f.FileVersionLS, f.ProductVersionMS, f.ProductVersionLS,
+          f.FileFlagsMask, f.FileFlags, f.FileOS, f.FileType, f.FileSubtype, f.FileDateMS, f.FileDateLS})
         PutDword(fixed, word);
 
     QList<QByteArray> strings;
@@ -94,12 +94,11 @@ QByteArray BuildVersionResource(const TVersionResource &resource)
     QByteArray translations;
     for (quint32 translation : resource.translations)
         PutDword(translations, translation);
-    const QByteArray var = VersionNode(QStringLiteral("Translation"), 0, translations,
-                                       quint16(translations.size()));
+    const QByteArray var = VersionNode(QStringLiteral("Translation"), 0, translations, quint16(translations.size()));
     const QByteArray varInfo = VersionNode(QStringLiteral("VarFileInfo"), 1, QByteArray(), 0, {var});
 
-    QByteArray root = VersionNode(QStringLiteral("VS_VERSION_INFO"), 0, fixed, quint16(fixed.size()),
-                                  {stringInfo, varInfo});
+    QByteArray root =
+        VersionNode(QStringLiteral("VS_VERSION_INFO"), 0, fixed, quint16(fixed.size()), {stringInfo, varInfo});
     if (root.size() > 0xFFFF)
         return QByteArray();
     return root;

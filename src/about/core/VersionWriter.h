@@ -14,8 +14,8 @@ namespace xversion {
 // One node: wLength, wValueLength, wType, the key with its zero, padding,
 // the value, then the children, each on a 4-byte boundary. `valueLength`
 // is what wValueLength claims (characters for texts, bytes otherwise).
-QByteArray VersionNode(const QString &key, quint16 type, const QByteArray &value,
-                       quint16 valueLength, const QList<QByteArray> &children = {});
+QByteArray VersionNode(const QString &key, quint16 type, const QByteArray &value, quint16 valueLength,
+                       const QList<QByteArray> &children = {});
 
 // A string of the string table; an empty text is written without a value.
 QByteArray VersionStringNode(const QString &name, const QString &text);

@@ -27,16 +27,13 @@ public:
     virtual quint64 Size() const = 0;
     virtual bool Read(quint64 offset, void *into, quint64 length) = 0;
 
-    bool Fits(quint64 offset, quint64 length) const
-    {
-        return offset <= Size() && length <= Size() - offset;
-    }
+    bool Fits(quint64 offset, quint64 length) const { return offset <= Size() && length <= Size() - offset; }
 };
 
 class TMemorySource : public TSource
 {
 public:
-    explicit TMemorySource(const QByteArray &bytes) : m_bytes(bytes) {}
+    explicit TMemorySource(const QByteArray &bytes) : m_bytes(bytes) { }
     quint64 Size() const override { return quint64(m_bytes.size()); }
     bool Read(quint64 offset, void *into, quint64 length) override
     {
@@ -54,7 +51,7 @@ private:
 class TFileSource : public TSource
 {
 public:
-    explicit TFileSource(QFile &file) : m_file(file), m_size(quint64(file.size())) {}
+    explicit TFileSource(QFile &file) : m_file(file), m_size(quint64(file.size())) { }
     quint64 Size() const override { return m_size; }
     bool Read(quint64 offset, void *into, quint64 length) override
     {
@@ -72,7 +69,7 @@ private:
 class TReader
 {
 public:
-    TReader(TSource &source, bool bigEndian = false) : m_source(source), m_bigEndian(bigEndian) {}
+    TReader(TSource &source, bool bigEndian = false) : m_source(source), m_bigEndian(bigEndian) { }
 
     TSource &Source() const { return m_source; }
 
@@ -81,8 +78,7 @@ public:
     bool U64(quint64 offset, quint64 &value) { return Unsigned(offset, 8, value); }
 
 private:
-    template <typename T>
-    bool Unsigned(quint64 offset, int width, T &value)
+    template <typename T> bool Unsigned(quint64 offset, int width, T &value)
     {
         unsigned char bytes[8];
         if (!m_source.Read(offset, bytes, quint64(width)))
@@ -120,7 +116,7 @@ struct TPeSection
 class TPeImage
 {
 public:
-    explicit TPeImage(TSource &source) : m_reader(source) {}
+    explicit TPeImage(TSource &source) : m_reader(source) { }
 
     bool FindVersion(TExtent &extent);
 
@@ -135,8 +131,7 @@ private:
     // The entry of the directory at `directoryRva` with the ID `wantedId`,
     // else (with `anyOtherwise`) its first entry; `wantDirectory` says
     // whether the entry must lead to a subdirectory or to data.
-    bool Entry(quint32 directoryRva, bool wantDirectory, int wantedId, bool anyOtherwise,
-               quint32 &targetRva);
+    bool Entry(quint32 directoryRva, bool wantDirectory, int wantedId, bool anyOtherwise, quint32 &targetRva);
 
     TReader m_reader;
     std::vector<TPeSection> m_sections;
@@ -202,8 +197,7 @@ bool TPeImage::ReadHeaders()
 bool TPeImage::RvaToOffset(quint32 rva, quint64 length, quint64 &offset, bool anywhere) const
 {
     // Only what the resource directory claims belongs to the resources.
-    if (!anywhere
-        && (rva < m_resourceRva || quint64(rva) + length > quint64(m_resourceRva) + m_resourceSize))
+    if (!anywhere && (rva < m_resourceRva || quint64(rva) + length > quint64(m_resourceRva) + m_resourceSize))
         return false;
     for (const TPeSection &section : m_sections) {
         if (rva < section.virtualAddress)
@@ -213,8 +207,7 @@ bool TPeImage::RvaToOffset(quint32 rva, quint64 length, quint64 &offset, bool an
         // file, and raw bytes past the virtual size (file alignment) are not
         // loaded at all: neither can hold a resource. Some old linkers leave
         // the virtual size 0.
-        const quint32 loaded = section.virtualSize ? qMin(section.virtualSize, section.rawSize)
-                                                   : section.rawSize;
+        const quint32 loaded = section.virtualSize ? qMin(section.virtualSize, section.rawSize) : section.rawSize;
         if (into + length > loaded)
             continue;
         offset = quint64(section.rawOffset) + into;
@@ -235,8 +228,7 @@ bool TPeImage::ReadU16(quint32 rva, quint16 &value)
     return RvaToOffset(rva, 2, offset) && m_reader.U16(offset, value);
 }
 
-bool TPeImage::Entry(quint32 directoryRva, bool wantDirectory, int wantedId, bool anyOtherwise,
-                     quint32 &targetRva)
+bool TPeImage::Entry(quint32 directoryRva, bool wantDirectory, int wantedId, bool anyOtherwise, quint32 &targetRva)
 {
     quint16 named = 0, ids = 0;
     if (quint64(directoryRva) + 16 > 0xFFFFFFFFu || !ReadU16(directoryRva + 12, named)
@@ -290,8 +282,7 @@ bool TPeImage::FindVersion(TExtent &extent)
     // Type, name, language: three fixed levels, so a directory that points
     // back at itself is walked at most three times.
     quint32 names = 0, languages = 0, data = 0;
-    if (!Entry(m_resourceRva, true, RtVersion, false, names)
-        || !Entry(names, true, VsVersionInfo, true, languages)
+    if (!Entry(m_resourceRva, true, RtVersion, false, names) || !Entry(names, true, VsVersionInfo, true, languages)
         || !Entry(languages, false, -1, true, data))
         return false;
     quint32 dataRva = 0, dataSize = 0;
@@ -313,7 +304,12 @@ bool TPeImage::FindVersion(TExtent &extent)
 bool FindElfSection(TSource &source, TExtent &extent)
 {
     unsigned char ident[16];
-    if (!source.Read(0, ident, sizeof ident) || std::memcmp(ident, "\x7F" "ELF", 4) != 0)
+    if (!source.Read(0, ident, sizeof ident)
+        || std::memcmp(ident,
+                       "\x7F"
+                       "ELF",
+                       4)
+               != 0)
         return false;
     const bool wide = ident[4] == 2;
     if ((ident[4] != 1 && !wide) || (ident[5] != 1 && ident[5] != 2))
@@ -388,8 +384,7 @@ bool FindElfSection(TSource &source, TExtent &extent)
         THeader section;
         if (!header(i, section))
             return false;
-        if (section.type == SectionNoBits || section.name >= names.size
-            || names.size - section.name < nameLength)
+        if (section.type == SectionNoBits || section.name >= names.size || names.size - section.name < nameLength)
             continue;
         char name[nameLength];
         if (!source.Read(names.offset + section.name, name, nameLength)
@@ -544,11 +539,7 @@ bool FindNode(const void *block, quint32 blockSize, const QString &subBlock, TNo
 
 QString VersionToText(quint32 high, quint32 low)
 {
-    return QStringLiteral("%1.%2.%3.%4")
-        .arg(high >> 16)
-        .arg(high & 0xFFFF)
-        .arg(low >> 16)
-        .arg(low & 0xFFFF);
+    return QStringLiteral("%1.%2.%3.%4").arg(high >> 16).arg(high & 0xFFFF).arg(low >> 16).arg(low & 0xFFFF);
 }
 
 quint32 GetFileVersionInfoSize(const QString &fileName)
@@ -571,8 +562,7 @@ bool GetFileVersionInfo(const QString &fileName, quint32 size, void *data)
     return true;
 }
 
-bool VerQueryValue(const void *block, quint32 blockSize, const QString &subBlock, const void *&value,
-                   quint32 &length)
+bool VerQueryValue(const void *block, quint32 blockSize, const QString &subBlock, const void *&value, quint32 &length)
 {
     value = nullptr;
     length = 0;
@@ -600,14 +590,13 @@ bool FixedInfoOfBlock(const void *block, quint32 blockSize, TFixedFileInfo &info
     quint32 length = 0;
     // Windows asks only for a length above 0 and copies 52 bytes; a
     // shorter record would be read past its end.
-    if (!VerQueryValue(block, blockSize, QStringLiteral("\\"), record, length)
-        || length < sizeof(TFixedFileInfo))
+    if (!VerQueryValue(block, blockSize, QStringLiteral("\\"), record, length) || length < sizeof(TFixedFileInfo))
         return false;
     const auto *bytes = static_cast<const unsigned char *>(record);
     quint32 words[13];
     for (int i = 0; i < 13; ++i)
-        words[i] = quint32(bytes[4 * i]) | quint32(bytes[4 * i + 1]) << 8
-                   | quint32(bytes[4 * i + 2]) << 16 | quint32(bytes[4 * i + 3]) << 24;
+        words[i] = quint32(bytes[4 * i]) | quint32(bytes[4 * i + 1]) << 8 | quint32(bytes[4 * i + 2]) << 16
+                   | quint32(bytes[4 * i + 3]) << 24;
     info.Signature = words[0];
     info.StrucVersion = words[1];
     info.FileVersionMS = words[2];
@@ -624,8 +613,7 @@ bool FixedInfoOfBlock(const void *block, quint32 blockSize, TFixedFileInfo &info
     return true;
 }
 
-QString ValueOfBlock(const void *block, quint32 blockSize, const QString &translation,
-                     const QString &valueName)
+QString ValueOfBlock(const void *block, quint32 blockSize, const QString &translation, const QString &valueName)
 {
     const QString path = QStringLiteral("\\StringFileInfo\\")
                          + (translation.isEmpty() ? QLatin1String(DefaultTranslation()) : translation)

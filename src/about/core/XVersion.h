@@ -37,7 +37,10 @@ constexpr int vkFileVersion = 1;
 constexpr int vkProductVersion = 2;
 
 // Used when the caller gives no translation: German (Germany), code page 1252.
-inline const char *DefaultTranslation() { return "040704E4"; }
+inline const char *DefaultTranslation()
+{
+    return "040704E4";
+}
 
 // Longest file name and query path accepted; longer ones give nothing.
 constexpr int MaxNameLength = 254;
@@ -49,8 +52,7 @@ bool ReadFixedVersionInfo(const QString &fileName, TFixedFileInfo &info);
 // Kind 1: file version, kind 2: product version; other kinds give "".
 QString FileVersionText(const QString &fileName, int kind);
 // An empty translation means DefaultTranslation().
-QString FileVersionValue(const QString &fileName, const QString &translation,
-                         const QString &valueName);
+QString FileVersionValue(const QString &fileName, const QString &translation, const QString &valueName);
 
 // The same for the running program's own executable file.
 QString OwnVersionText(int kind);
@@ -72,8 +74,7 @@ bool GetFileVersionInfo(const QString &fileName, quint32 size, void *data);
 // inside the `blockSize` bytes of `block`. `value` points into the block;
 // `length` counts bytes for binary values and UTF-16 characters for texts,
 // and never reaches past the end of the node that holds the value.
-bool VerQueryValue(const void *block, quint32 blockSize, const QString &subBlock,
-                   const void *&value, quint32 &length);
+bool VerQueryValue(const void *block, quint32 blockSize, const QString &subBlock, const void *&value, quint32 &length);
 
 // --- Lower layers, open for the tests.
 
@@ -82,8 +83,7 @@ bool VerQueryValue(const void *block, quint32 blockSize, const QString &subBlock
 bool FixedInfoOfBlock(const void *block, quint32 blockSize, TFixedFileInfo &info);
 // A text of the string table in a block, up to its zero; "" when the value
 // is missing or its length is 0.
-QString ValueOfBlock(const void *block, quint32 blockSize, const QString &translation,
-                     const QString &valueName);
+QString ValueOfBlock(const void *block, quint32 blockSize, const QString &translation, const QString &valueName);
 
 // The version resource of an executable image held in memory: a PE file's
 // RT_VERSION resource or the contents of an ELF file's ".qversion" section.

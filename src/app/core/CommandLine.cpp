@@ -95,8 +95,8 @@ TAction FileAction(TAction::Kind kind, const QString &name)
 }
 
 // The option walk shared by both command lines.
-void WalkArguments(const QStringList &arguments, bool ownLine, const QString &baseDir,
-                   const TFileExists &fileExists, QList<TAction> &actions)
+void WalkArguments(const QStringList &arguments, bool ownLine, const QString &baseDir, const TFileExists &fileExists,
+                   QList<TAction> &actions)
 {
     bool take = true;
     for (int i = 0; i < arguments.size(); ++i) {
@@ -278,8 +278,8 @@ QString Absolute(const QString &name, const QString &baseDir)
     return QDir::cleanPath(baseDir + QLatin1Char('/') + name);
 }
 
-QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath,
-                            const QStringList &arguments, const QString &baseDir, const TFileExists &fileExists)
+QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath, const QStringList &arguments,
+                            const QString &baseDir, const TFileExists &fileExists)
 {
     return Interpret(rawCommandLine, programPath, arguments, baseDir, fileExists, true);
 }

@@ -12,10 +12,10 @@ namespace cmdline {
 struct TAction
 {
     enum Kind {
-        Open,    // OpenFile(name)
-        Print,   // OpenFile(name), then print that file's tab
-        Oem,     // OpenFile("<unbekannt>"), then load `name` into that tab
-        IniFile, // the settings file named on the command line
+        Open,           // OpenFile(name)
+        Print,          // OpenFile(name), then print that file's tab
+        Oem,            // OpenFile("<unbekannt>"), then load `name` into that tab
+        IniFile,        // the settings file named on the command line
         Unreachable,    // a file name the file functions cannot be given (shown form)
         UnreachableIni, // the same for the settings file
     };
@@ -49,8 +49,8 @@ QString Absolute(const QString &name, const QString &baseDir);
 // `arguments` are argv[1..]; names are made absolute against `baseDir` (the
 // directory the program was started in) before they are tested or returned,
 // except the value of the settings-file option, which is returned unchanged.
-QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath,
-                            const QStringList &arguments, const QString &baseDir, const TFileExists &fileExists);
+QList<TAction> InterpretOwn(const QString &rawCommandLine, const QString &programPath, const QStringList &arguments,
+                            const QString &baseDir, const TFileExists &fileExists);
 
 // The arguments (argv[1..]) a later start hands over, interpreted like the
 // own command line, except that the settings option and its value are

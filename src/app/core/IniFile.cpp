@@ -22,8 +22,14 @@ namespace {
 const char kBom[] = "\xEF\xBB\xBF";
 constexpr qsizetype kBomLength = 3;
 
-bool IsBlank(char c) { return c == ' ' || c == '\t'; }
-bool IsBreak(char c) { return c == '\r' || c == '\n'; }
+bool IsBlank(char c)
+{
+    return c == ' ' || c == '\t';
+}
+bool IsBreak(char c)
+{
+    return c == '\r' || c == '\n';
+}
 
 bool IsValidUtf8(const char *data, qsizetype length)
 {
@@ -83,7 +89,10 @@ QString TrimmedBlanks(const QString &text)
     return text.mid(b, e - b);
 }
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c; }
+char AsciiLower(char c)
+{
+    return (c >= 'A' && c <= 'Z') ? char(c + ('a' - 'A')) : c;
+}
 
 // Case folding that never lets a non-ASCII character stand for an ASCII
 // letter (the Kelvin sign is no "k", the long s no "s"), so that names made
@@ -110,12 +119,9 @@ bool SameName(QStringView a, QStringView b)
 QByteArray EolBytes(textfile::TEol eol)
 {
     switch (eol) {
-    case textfile::TEol::Lf:
-        return QByteArrayLiteral("\n");
-    case textfile::TEol::Cr:
-        return QByteArrayLiteral("\r");
-    case textfile::TEol::Crlf:
-        break;
+    case textfile::TEol::Lf: return QByteArrayLiteral("\n");
+    case textfile::TEol::Cr: return QByteArrayLiteral("\r");
+    case textfile::TEol::Crlf: break;
     }
     return QByteArrayLiteral("\r\n");
 }
@@ -127,8 +133,7 @@ QByteArray EolBytes(textfile::TEol eol)
 // again and a second write replaces it instead of adding another line.
 struct TIniFile::TQuery
 {
-    TQuery(const TIniFile &file, const QString &name)
-        : text(AsWritten(file, name))
+    TQuery(const TIniFile &file, const QString &name) : text(AsWritten(file, name))
     {
         isAscii = true;
         for (QChar c : text) {
@@ -154,10 +159,10 @@ struct TIniFile::TQuery
 struct TIniFile::TLine
 {
     enum TKind { Blank, Comment, Header, Key, Other };
-    qsizetype start = 0, end = 0, next = 0;  // text [start, end), line break [end, next)
+    qsizetype start = 0, end = 0, next = 0; // text [start, end), line break [end, next)
     TKind kind = Blank;
-    qsizetype nameBegin = 0, nameEnd = 0;    // section name or key, blanks trimmed
-    qsizetype valueBegin = 0, valueEnd = 0;  // a key's value, blanks trimmed
+    qsizetype nameBegin = 0, nameEnd = 0;   // section name or key, blanks trimmed
+    qsizetype valueBegin = 0, valueEnd = 0; // a key's value, blanks trimmed
 };
 
 // Splits the content into lines at CR LF, LF and lone CR. The next position
@@ -255,8 +260,7 @@ private:
     qsizetype m_lf = -1, m_cr = -1;
 };
 
-TIniFile::TIniFile(const QString &fileName)
-    : m_fileName(fileName)
+TIniFile::TIniFile(const QString &fileName) : m_fileName(fileName)
 {
 }
 
@@ -298,8 +302,7 @@ void TIniFile::LoadFromBytes(const QByteArray &bytes)
         m_bytes = bytes;
     }
     const bool bom = m_bytes.startsWith(kBom);
-    m_encoding = (bom || IsValidUtf8(m_bytes.constData(), m_bytes.size())) ? TEncoding::Utf8
-                                                                         : TEncoding::Windows1252;
+    m_encoding = (bom || IsValidUtf8(m_bytes.constData(), m_bytes.size())) ? TEncoding::Utf8 : TEncoding::Windows1252;
     m_eol = EolBytes(textfile::DominantEol(m_bytes.constData(), std::size_t(m_bytes.size())));
 }
 
@@ -422,8 +425,8 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
     TLineReader reader(m_bytes, contentStart);
     TLine line;
     bool inSection = false, found = false;
-    qsizetype insertAt = -1;         // after the first matching section's last key line
-    bool lastLineBlank = true;       // an empty file needs no separating blank line
+    qsizetype insertAt = -1;   // after the first matching section's last key line
+    bool lastLineBlank = true; // an empty file needs no separating blank line
     while (reader.Next(line)) {
         lastLineBlank = line.kind == TLine::Blank;
         if (line.kind == TLine::Header) {
@@ -437,8 +440,7 @@ void TIniFile::WriteString(const QString &section, const QString &key, const QSt
             if (Matches(wantedKey, line.nameBegin, line.nameEnd)) {
                 // In place, with the key as the file spells it and the
                 // line's own line break.
-                const QByteArray text = m_bytes.mid(line.nameBegin, line.nameEnd - line.nameBegin) + '='
-                    + encodedValue;
+                const QByteArray text = m_bytes.mid(line.nameBegin, line.nameEnd - line.nameBegin) + '=' + encodedValue;
                 m_bytes.replace(line.start, line.end - line.start, text);
                 return;
             }
@@ -475,7 +477,10 @@ void TIniFile::WriteBool(const QString &section, const QString &key, bool value)
     WriteString(section, key, value ? QStringLiteral("1") : QStringLiteral("0"));
 }
 
-QByteArray TIniFile::Bytes() const { return m_bytes; }
+QByteArray TIniFile::Bytes() const
+{
+    return m_bytes;
+}
 
 bool TIniFile::Save(textfile::TSaveResult *result, QString *keptCopy) const
 {

@@ -65,8 +65,8 @@ private:
     void Insert(qsizetype pos, QByteArray text);
 
     QString m_fileName;
-    QByteArray m_bytes;  // the file's content, edited in place by the writes
+    QByteArray m_bytes; // the file's content, edited in place by the writes
     TEncoding m_encoding = TEncoding::Utf8;
-    QByteArray m_eol = QByteArrayLiteral("\r\n");  // for lines this class adds
+    QByteArray m_eol = QByteArrayLiteral("\r\n"); // for lines this class adds
     bool m_tooLarge = false;
 };

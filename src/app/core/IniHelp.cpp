@@ -23,7 +23,7 @@ QString IniFileNameFor(const TIniLocationInput &input)
     if (config.isEmpty() || !QDir::isAbsolutePath(config))
         return besideProgram;
     return QDir::cleanPath(config) + QLatin1Char('/') + QLatin1String(kVendor) + QLatin1Char('/') + base
-        + QLatin1Char('/') + base + QStringLiteral(".ini");
+           + QLatin1Char('/') + base + QStringLiteral(".ini");
 }
 
 QString GetIniFileName()

@@ -6,9 +6,9 @@ namespace inihelp {
 
 struct TIniLocationInput
 {
-    QString executablePath;  // full path of the running program
-    QString xdgConfigHome;   // $XDG_CONFIG_HOME, may be empty
-    QString home;            // $HOME, may be empty
+    QString executablePath; // full path of the running program
+    QString xdgConfigHome;  // $XDG_CONFIG_HOME, may be empty
+    QString home;           // $HOME, may be empty
     std::function<bool(const QString &)> fileExists;
 };
 

@@ -20,9 +20,9 @@ const QString kMargin = QStringLiteral("Margin");
 auto Fields(const TSettings &s)
 {
     const TFontSettings &f = s.font;
-    return std::tie(s.left, s.top, s.width, s.height, f.name, f.height, f.size, f.color, f.bold, f.italic,
-                    f.underline, f.strikeOut, f.pitch, s.dragAccept, s.wordWrap, s.otherEditor, s.newFiles,
-                    s.filter, s.leftMargin, s.rightMargin, s.topMargin, s.bottomMargin);
+    return std::tie(s.left, s.top, s.width, s.height, f.name, f.height, f.size, f.color, f.bold, f.italic, f.underline,
+                    f.strikeOut, f.pitch, s.dragAccept, s.wordWrap, s.otherEditor, s.newFiles, s.filter, s.leftMargin,
+                    s.rightMargin, s.topMargin, s.bottomMargin);
 }
 
 qint32 Position(const TIniFile &ini, const QString &key)

@@ -25,16 +25,16 @@ QString DefaultFilter();
 // The editor's font. Each field's "no value" leaves the font as it is.
 struct TFontSettings
 {
-    QString name;         // empty: no value
-    qint32 height = 0;    // pixels, stored negative; 0: no value
-    qint32 size = 0;      // points, applied after the height; 0: no value
-    qint32 color = 0;     // red in the low byte; 0: no value
+    QString name;      // empty: no value
+    qint32 height = 0; // pixels, stored negative; 0: no value
+    qint32 size = 0;   // points, applied after the height; 0: no value
+    qint32 color = 0;  // red in the low byte; 0: no value
     // Styles only add: false never takes a style away.
     bool bold = false;
     bool italic = false;
     bool underline = false;
     bool strikeOut = false;
-    qint32 pitch = 0;     // 1 variable, 2 fixed; 0: no value
+    qint32 pitch = 0; // 1 variable, 2 fixed; 0: no value
 };
 
 struct TSettings

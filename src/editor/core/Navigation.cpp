@@ -25,7 +25,7 @@ qint64 NextBlank(const char *text, qint64 length, qint64 selStart, qint64 selLen
         if (!space.Found() && !tab.Found())
             return p;
         const qint64 found = !space.Found() ? tab.position
-                           : !tab.Found()   ? space.position
+                             : !tab.Found() ? space.position
                                             : std::min(space.position, tab.position);
         if (found != p)
             return found;

@@ -13,7 +13,9 @@ constexpr qint64 kWidestCopiedGap = 4096;
 } // namespace
 
 TReplaceRecord::TReplaceRecord(std::vector<qint64> positions, QByteArray originals, qint64 m, QByteArray replacement)
-    : m_positions(std::move(positions)), m_originals(std::move(originals)), m_m(m),
+    : m_positions(std::move(positions)),
+      m_originals(std::move(originals)),
+      m_m(m),
       m_replacement(std::move(replacement))
 {
 }
@@ -52,9 +54,7 @@ void TReplaceRecord::Apply(bool forward, const TRead &read, const TEdit &edit, q
     for (qint64 a = 0; a < n;) {
         const auto [end, size] = pieceFrom(a);
         // Where occurrence i stands now: those before a are done already.
-        const auto now = [&, a = a](qint64 i) {
-            return m_positions[size_t(i)] + (forward ? a : i - a) * (r - m_m);
-        };
+        const auto now = [&, a = a](qint64 i) { return m_positions[size_t(i)] + (forward ? a : i - a) * (r - m_m); };
         const qint64 from = now(a);
         const qint64 to = now(end - 1) + oldLength;
         const char *current = read(from, to - from);

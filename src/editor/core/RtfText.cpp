@@ -18,7 +18,8 @@ enum class Action : unsigned char {
     Binary,      // \binN
 };
 
-struct Word {
+struct Word
+{
     Action action;
     const char *text; // for Action::Text, NUL-free
 };
@@ -32,37 +33,125 @@ const std::unordered_map<std::string_view, Word> &Words()
         // \pntext, \listtext and \fldrslt are missing on purpose: they hold
         // the rendered list number or field value a plain reader should show.
         static const char *const destinations[] = {
-            "aftncn", "aftnsep", "aftnsepc", "annotation", "atnauthor", "atndate",
-            "atnicn", "atnid", "atnparent", "atnref", "atntime", "atrfend",
-            "atrfstart", "author", "bkmkend", "bkmkstart", "buptim", "category",
-            "colorschememapping", "colortbl", "comment", "company", "creatim",
-            "datafield", "datastore", "do", "doccomm", "docvar", "falt", "fchars",
-            "ffdeftext", "ffentrymcr", "ffexitmcr", "ffformat", "ffhelptext", "ffl",
-            "ffname", "ffstattext", "filetbl", "fldinst", "fontemb", "fontfile",
-            "fonttbl", "footer", "footerf", "footerl", "footerr", "footnote",
-            "formfield", "ftncn", "ftnsep", "ftnsepc", "generator", "header",
-            "headerf", "headerl", "headerr", "hlinkbase", "info", "keywords",
-            "latentstyles", "lchars", "levelnumbers", "leveltext", "lfolevel",
-            "listoverridetable", "listpicture", "liststylename", "listtable",
-            "manager", "nonshppict", "object", "objalias", "objclass", "objdata",
-            "objname", "objsect", "objtime", "operator", "pgdsctbl", "pict", "pn",
-            "pnseclvl", "pntxta", "pntxtb", "printim", "private", "propname",
-            "protusertbl", "pxe", "result", "revtbl", "rsidtbl", "rxe", "shpinst",
-            "shppict", "stylesheet", "subject", "tc", "template", "themedata",
-            "title", "txe", "userprops", "xe", "xmlnstbl",
+            "aftncn",
+            "aftnsep",
+            "aftnsepc",
+            "annotation",
+            "atnauthor",
+            "atndate",
+            "atnicn",
+            "atnid",
+            "atnparent",
+            "atnref",
+            "atntime",
+            "atrfend",
+            "atrfstart",
+            "author",
+            "bkmkend",
+            "bkmkstart",
+            "buptim",
+            "category",
+            "colorschememapping",
+            "colortbl",
+            "comment",
+            "company",
+            "creatim",
+            "datafield",
+            "datastore",
+            "do",
+            "doccomm",
+            "docvar",
+            "falt",
+            "fchars",
+            "ffdeftext",
+            "ffentrymcr",
+            "ffexitmcr",
+            "ffformat",
+            "ffhelptext",
+            "ffl",
+            "ffname",
+            "ffstattext",
+            "filetbl",
+            "fldinst",
+            "fontemb",
+            "fontfile",
+            "fonttbl",
+            "footer",
+            "footerf",
+            "footerl",
+            "footerr",
+            "footnote",
+            "formfield",
+            "ftncn",
+            "ftnsep",
+            "ftnsepc",
+            "generator",
+            "header",
+            "headerf",
+            "headerl",
+            "headerr",
+            "hlinkbase",
+            "info",
+            "keywords",
+            "latentstyles",
+            "lchars",
+            "levelnumbers",
+            "leveltext",
+            "lfolevel",
+            "listoverridetable",
+            "listpicture",
+            "liststylename",
+            "listtable",
+            "manager",
+            "nonshppict",
+            "object",
+            "objalias",
+            "objclass",
+            "objdata",
+            "objname",
+            "objsect",
+            "objtime",
+            "operator",
+            "pgdsctbl",
+            "pict",
+            "pn",
+            "pnseclvl",
+            "pntxta",
+            "pntxtb",
+            "printim",
+            "private",
+            "propname",
+            "protusertbl",
+            "pxe",
+            "result",
+            "revtbl",
+            "rsidtbl",
+            "rxe",
+            "shpinst",
+            "shppict",
+            "stylesheet",
+            "subject",
+            "tc",
+            "template",
+            "themedata",
+            "title",
+            "txe",
+            "userprops",
+            "xe",
+            "xmlnstbl",
         };
         for (const char *name : destinations)
             map.emplace(name, Word{Action::Destination, nullptr});
 
-        const struct {
+        const struct
+        {
             const char *name;
             const char *text;
         } texts[] = {
-            {"par", "\r\n"}, {"line", "\r\n"}, {"row", "\r\n"}, {"sect", "\r\n"},
-            {"tab", "\t"}, {"cell", "\t"}, {"nestcell", "\t"},
-            {"emdash", "\x97"}, {"endash", "\x96"}, {"lquote", "\x91"},
-            {"rquote", "\x92"}, {"ldblquote", "\x93"}, {"rdblquote", "\x94"},
-            {"bullet", "\x95"}, {"emspace", " "}, {"enspace", " "}, {"qmspace", " "},
+            {"par", "\r\n"},    {"line", "\r\n"},      {"row", "\r\n"},       {"sect", "\r\n"},   {"tab", "\t"},
+            {"cell", "\t"},     {"nestcell", "\t"},    {"emdash", "\x97"},    {"endash", "\x96"}, {"lquote", "\x91"},
+            {"rquote", "\x92"}, {"ldblquote", "\x93"}, {"rdblquote", "\x94"}, {"bullet", "\x95"}, {"emspace", " "},
+            {"enspace", " "},   {"qmspace", " "},
         };
         for (const auto &t : texts)
             map.emplace(t.name, Word{Action::Text, t.text});
@@ -80,9 +169,18 @@ int ByteForCodePoint(long long cp)
     return cp < 0 || cp > 0x10FFFF ? -1 : cp1252::FromUnicode(char32_t(cp));
 }
 
-bool IsLetter(unsigned char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
-bool IsDigit(unsigned char c) { return c >= '0' && c <= '9'; }
-bool IsSpace(unsigned char c) { return c == ' ' || c == '\t' || c == '\r' || c == '\n'; }
+bool IsLetter(unsigned char c)
+{
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z');
+}
+bool IsDigit(unsigned char c)
+{
+    return c >= '0' && c <= '9';
+}
+bool IsSpace(unsigned char c)
+{
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n';
+}
 
 int HexValue(unsigned char c)
 {
@@ -98,14 +196,16 @@ int HexValue(unsigned char c)
 // Consecutive open groups sharing one \ucN value. A new group inherits its
 // parent's value, so nesting only adds an entry when a group changes it:
 // a million nested braces cost one entry, not a million.
-struct GroupRun {
+struct GroupRun
+{
     int uc;
     std::size_t groups;
 };
 
-class Reader {
+class Reader
+{
 public:
-    Reader(const unsigned char *begin, const unsigned char *end) : p_(begin), end_(end) {}
+    Reader(const unsigned char *begin, const unsigned char *end) : p_(begin), end_(end) { }
 
     QByteArray Run()
     {
@@ -241,8 +341,7 @@ private:
         const unsigned char *nameStart = p_;
         while (p_ < end_ && IsLetter(*p_))
             ++p_;
-        const std::string_view name(reinterpret_cast<const char *>(nameStart),
-                                    std::size_t(p_ - nameStart));
+        const std::string_view name(reinterpret_cast<const char *>(nameStart), std::size_t(p_ - nameStart));
         bool hasParam = false;
         long long param = 0;
         bool negative = false;
@@ -292,12 +391,8 @@ private:
             return;
 
         switch (word->action) {
-        case Action::Destination:
-            SkipGroup();
-            break;
-        case Action::Text:
-            out_.append(word->text);
-            break;
+        case Action::Destination: SkipGroup(); break;
+        case Action::Text: out_.append(word->text); break;
         case Action::UnicodeSkip:
             if (hasParam)
                 SetUnicodeSkip(param < 0 ? 0 : param > 0xFFFF ? 0xFFFF : int(param));
@@ -318,8 +413,7 @@ private:
             }
             break;
         }
-        case Action::Binary:
-            break;
+        case Action::Binary: break;
         }
     }
 
@@ -343,16 +437,13 @@ private:
         if (Skipping())
             return;
         switch (c) {
-        case '\\': case '{': case '}':
-            Emit(char(c));
-            break;
-        case '~':
-            Emit('\xA0');
-            break;
-        case '_':
-            Emit('-');
-            break;
-        case '\r': case '\n':
+        case '\\':
+        case '{':
+        case '}': Emit(char(c)); break;
+        case '~': Emit('\xA0'); break;
+        case '_': Emit('-'); break;
+        case '\r':
+        case '\n':
             // An escaped line end is an old spelling of \par.
             Emit("\r\n");
             break;
@@ -375,8 +466,8 @@ private:
     QByteArray out_;
     std::vector<GroupRun> runs_;
     std::size_t depth_ = 0;
-    std::size_t skipFrom_ = 0;   // depth of the group being skipped, 0 = none
-    long long fallback_ = 0;     // units of a \u fallback still to drop
+    std::size_t skipFrom_ = 0; // depth of the group being skipped, 0 = none
+    long long fallback_ = 0;   // units of a \u fallback still to drop
 };
 
 // Offset of the '{' of "{\rtf", or -1.

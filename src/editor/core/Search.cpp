@@ -112,17 +112,17 @@ bool CharStart(const Byte *t, qint64 n, qint64 q)
 struct TNeedle
 {
     TMode mode;
-    const Byte *map = nullptr;  // byte -> comparison key (not for Utf8Folded)
-    std::vector<Byte> key;      // pattern as compared, in scan order
+    const Byte *map = nullptr;     // byte -> comparison key (not for Utf8Folded)
+    std::vector<Byte> key;         // pattern as compared, in scan order
     std::vector<qsizetype> border; // border[k]: longest proper border of key[0..k)
     qsizetype m = 0;
-    qsizetype anchor = 0;       // index into `key` of the byte to jump to
-    bool anchored = true;       // false: no byte to jump to, read every byte
-    bool anchorSet[256] = {};   // text bytes that can stand at the anchor
+    qsizetype anchor = 0;     // index into `key` of the byte to jump to
+    bool anchored = true;     // false: no byte to jump to, read every byte
+    bool anchorSet[256] = {}; // text bytes that can stand at the anchor
     Byte anchorBytes[2] = {0, 0};
-    int anchorCount = 0;        // 0: more than two text bytes can
-    bool delimiter[256] = {};   // Windows-1252
-    TUtf8Words words;           // UTF-8
+    int anchorCount = 0;      // 0: more than two text bytes can
+    bool delimiter[256] = {}; // Windows-1252
+    TUtf8Words words;         // UTF-8
 
     TNeedle(const QByteArray &pattern, TMode mode, bool forward) : mode(mode)
     {
@@ -301,8 +301,7 @@ struct TFoldReader
 // Occurrences [q, q + m) inside [begin, end), lowest q first. Resumable: the
 // replace-all loop keeps one scanner, so the memchr results it caches are
 // not thrown away between matches (which would make it quadratic).
-template <typename Reader>
-class TForwardScan
+template <typename Reader> class TForwardScan
 {
 public:
     TForwardScan(const TNeedle &needle, Reader reader, const Byte *text, qint64 begin, qint64 end)
@@ -317,8 +316,7 @@ public:
         k = 0;
     }
 
-    template <typename Accept>
-    qint64 Next(Accept accept)
+    template <typename Accept> qint64 Next(Accept accept)
     {
         const Byte *key = n.key.data();
         while (true) {
@@ -372,7 +370,7 @@ private:
     const TNeedle &n;
     Reader read;
     const Byte *t;
-    qint64 i;       // next byte to read
+    qint64 i; // next byte to read
     qint64 end;
     qint64 anchorLimit;
     qsizetype k = 0; // bytes of the key matched before t[i]
@@ -381,8 +379,7 @@ private:
 
 // Occurrences [q, q + m) inside [begin, end), highest q first; the needle
 // holds the pattern reversed.
-template <typename Reader>
-class TBackwardScan
+template <typename Reader> class TBackwardScan
 {
 public:
     TBackwardScan(const TNeedle &needle, Reader reader, const Byte *text, qint64 begin, qint64 end)
@@ -397,8 +394,7 @@ public:
         k = 0;
     }
 
-    template <typename Accept>
-    qint64 Next(Accept accept)
+    template <typename Accept> qint64 Next(Accept accept)
     {
         const Byte *key = n.key.data();
         while (true) {
@@ -452,7 +448,7 @@ private:
     const TNeedle &n;
     Reader read;
     const Byte *t;
-    qint64 i;       // t[i - 1] is the next byte to read
+    qint64 i; // t[i - 1] is the next byte to read
     qint64 begin;
     qint64 anchorFloor;
     qsizetype k = 0;
@@ -474,19 +470,12 @@ struct TRules
     {
         return utf8 ? needle.words.Delimiter(CharBefore(t, n, q)) : needle.delimiter[t[q - 1]];
     }
-    bool DelimiterAt(qint64 q) const
-    {
-        return utf8 ? needle.words.Delimiter(CharAt(t, n, q)) : needle.delimiter[t[q]];
-    }
-    bool WordAt(qint64 q) const
-    {
-        return Whole(q) && !DelimiterAt(q) && (q + m == n || DelimiterAt(q + m));
-    }
+    bool DelimiterAt(qint64 q) const { return utf8 ? needle.words.Delimiter(CharAt(t, n, q)) : needle.delimiter[t[q]]; }
+    bool WordAt(qint64 q) const { return Whole(q) && !DelimiterAt(q) && (q + m == n || DelimiterAt(q + m)); }
 };
 
 // Runs `body` with the scanner type the mode needs.
-template <typename Body>
-auto WithReader(const TNeedle &needle, const Byte *t, qint64 n, Body body)
+template <typename Body> auto WithReader(const TNeedle &needle, const Byte *t, qint64 n, Body body)
 {
     if (needle.mode == TMode::Utf8Folded)
         return body(TFoldReader{t, n});
@@ -554,8 +543,7 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
 }
 
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                                      const QByteArray &pattern, TFindOptions options,
-                                      encoding::TEncoding textEncoding)
+                                      const QByteArray &pattern, TFindOptions options, encoding::TEncoding textEncoding)
 {
     std::vector<qint64> matches;
     const qint64 m = pattern.size();
@@ -629,8 +617,8 @@ TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, q
     TReplaceAllResult result;
     result.selStart = selStart;
     result.selLength = selLength;
-    const std::vector<qint64> matches = ReplaceAllMatches(text, length, selStart, selLength, pattern, options,
-                                                          textEncoding);
+    const std::vector<qint64> matches =
+        ReplaceAllMatches(text, length, selStart, selLength, pattern, options, textEncoding);
     if (matches.empty())
         return result;
     const bool down = HasFindOption(options, frDown);

@@ -16,14 +16,30 @@
 #include <vector>
 
 enum TFindOption {
-    frDown = 0, frFindNext = 1, frHideMatchCase = 2, frHideWholeWord = 3, frHideUpDown = 4, frMatchCase = 5,
-    frDisableMatchCase = 6, frDisableUpDown = 7, frDisableWholeWord = 8, frReplace = 9, frReplaceAll = 10,
-    frWholeWord = 11, frShowHelp = 12
+    frDown = 0,
+    frFindNext = 1,
+    frHideMatchCase = 2,
+    frHideWholeWord = 3,
+    frHideUpDown = 4,
+    frMatchCase = 5,
+    frDisableMatchCase = 6,
+    frDisableUpDown = 7,
+    frDisableWholeWord = 8,
+    frReplace = 9,
+    frReplaceAll = 10,
+    frWholeWord = 11,
+    frShowHelp = 12
 };
 // Bit n = option n.
 using TFindOptions = quint16;
-constexpr TFindOptions FindOptionBit(TFindOption option) { return TFindOptions(1u << option); }
-constexpr bool HasFindOption(TFindOptions options, TFindOption option) { return options & FindOptionBit(option); }
+constexpr TFindOptions FindOptionBit(TFindOption option)
+{
+    return TFindOptions(1u << option);
+}
+constexpr bool HasFindOption(TFindOptions options, TFindOption option)
+{
+    return options & FindOptionBit(option);
+}
 
 struct TSearchResult
 {

@@ -58,14 +58,14 @@ qint64 TShownText::BreaksUpTo(qint64 real) const
 {
     return std::upper_bound(m_breaks.begin(), m_breaks.end(), real,
                             [](qint64 r, const TBreak &b) { return r < b.real; })
-        - m_breaks.begin();
+           - m_breaks.begin();
 }
 
 qint64 TShownText::BreaksBeforeLine(qint64 line) const
 {
     return std::lower_bound(m_breaks.begin(), m_breaks.end(), line,
                             [](const TBreak &b, qint64 l) { return b.line < l; })
-        - m_breaks.begin();
+           - m_breaks.begin();
 }
 
 qint64 TShownText::ShownFromReal(qint64 real) const

@@ -97,8 +97,7 @@ constexpr std::array<unsigned char, 256> kUpper = MakeUpper();
 
 // Walks `text` once; every code point without a byte calls `missing`,
 // which returns false to stop early.
-template <typename Missing>
-void Encode(const QString &text, QByteArray &out, Missing missing)
+template <typename Missing> void Encode(const QString &text, QByteArray &out, Missing missing)
 {
     const qsizetype n = text.size();
     const char16_t *units = reinterpret_cast<const char16_t *>(text.constData());
@@ -114,8 +113,7 @@ void Encode(const QString &text, QByteArray &out, Missing missing)
         }
         // A pair stands for one character beyond the BMP, so it gets a
         // single replacement rather than two.
-        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00
-            && units[i + 1] <= 0xDFFF)
+        if (u >= 0xD800 && u <= 0xDBFF && i + 1 < n && units[i + 1] >= 0xDC00 && units[i + 1] <= 0xDFFF)
             ++i;
         if (!missing(dst[written++]))
             break;
@@ -188,13 +186,11 @@ QByteArray WordCharacters()
     QByteArray chars;
     chars.reserve(160);
     for (int b = 0; b < 256; ++b) {
-        const bool ascii = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z')
-                           || (b >= 'a' && b <= 'z') || b == '_';
+        const bool ascii = (b >= '0' && b <= '9') || (b >= 'A' && b <= 'Z') || (b >= 'a' && b <= 'z') || b == '_';
         // ƒ Š Œ Ž š œ ž Ÿ, the ordinals ª º, µ, and Latin-1's letters
         // minus × and ÷.
-        const bool high = b == 0x83 || b == 0x8A || b == 0x8C || b == 0x8E || b == 0x9A
-                          || b == 0x9C || b == 0x9E || b == 0x9F || b == 0xAA || b == 0xB5
-                          || b == 0xBA || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
+        const bool high = b == 0x83 || b == 0x8A || b == 0x8C || b == 0x8E || b == 0x9A || b == 0x9C || b == 0x9E
+                          || b == 0x9F || b == 0xAA || b == 0xB5 || b == 0xBA || (b >= 0xC0 && b != 0xD7 && b != 0xF7);
         if (ascii || high)
             chars.append(char(b));
     }

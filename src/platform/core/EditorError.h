@@ -7,8 +7,7 @@
 class TEditorError : public std::runtime_error
 {
 public:
-    explicit TEditorError(const QString &message)
-        : std::runtime_error(message.toStdString()), m_message(message) {}
+    explicit TEditorError(const QString &message) : std::runtime_error(message.toStdString()), m_message(message) { }
     const QString &Message() const { return m_message; }
 
 private:

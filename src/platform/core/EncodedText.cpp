@@ -23,8 +23,7 @@ inline bool AllAscii(const Byte *p)
 }
 
 // Lines before `position`, counted the way the text control counts them.
-template <typename Unit>
-qint64 LineAt(const Unit *text, qint64 position)
+template <typename Unit> qint64 LineAt(const Unit *text, qint64 position)
 {
     qint64 line = 1;
     for (qint64 i = 0; i < position; ++i) {

@@ -24,8 +24,7 @@ inline std::uint64_t Load(const Byte *p)
 
 // Non-zero when one of the eight bytes is above 0x7F or, with `nul`, zero
 // (a borrow from a zero byte can flag its neighbour too, never a clean word).
-template <bool nul>
-inline std::uint64_t Special(std::uint64_t v)
+template <bool nul> inline std::uint64_t Special(std::uint64_t v)
 {
     return nul ? ((v - kOnes) | v) & kHighBits : v & kHighBits;
 }
@@ -44,8 +43,7 @@ struct TRun
 // (Cyrillic, Greek) get a loop of their own. Pointer and flag are locals:
 // bytes read through `const Byte *` may alias anything in memory, which
 // would make every step store and reload them.
-template <bool nul>
-TRun ScanRun(const Byte *p, const Byte *end)
+template <bool nul> TRun ScanRun(const Byte *p, const Byte *end)
 {
     bool multiByte = false;
     const auto stopped = [&](TStop stop) { return TRun{stop, p, multiByte}; };
@@ -126,11 +124,8 @@ void TEncodingDetector::Scan(const unsigned char *p, const unsigned char *end)
     const TRun run = ScanRun<true>(p, end);
     m_multiByte = m_multiByte || run.multiByte;
     switch (run.stop) {
-    case TStop::End:
-        break;
-    case TStop::Invalid:
-        m_invalid = true;
-        break;
+    case TStop::End: break;
+    case TStop::Invalid: m_invalid = true; break;
     case TStop::Truncated:
         m_pendingCount = int(end - run.at);
         std::memcpy(m_pending, run.at, size_t(m_pendingCount));

@@ -19,7 +19,7 @@ std::optional<qint32> StrToInt(const QString &text)
     }
     const bool hexDollar = i < end && text.at(i) == QLatin1Char('$');
     const bool hexPrefix = i + 1 < end && text.at(i) == QLatin1Char('0')
-        && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'));
+                           && (text.at(i + 1) == QLatin1Char('x') || text.at(i + 1) == QLatin1Char('X'));
     const int base = hexDollar || hexPrefix ? 16 : 10;
     i += hexDollar ? 1 : hexPrefix ? 2 : 0;
     if (i == end)

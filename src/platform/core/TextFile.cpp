@@ -88,7 +88,7 @@ namespace {
 class TFd
 {
 public:
-    explicit TFd(int fd = -1) : m_fd(fd) {}
+    explicit TFd(int fd = -1) : m_fd(fd) { }
     ~TFd()
     {
         if (m_fd >= 0)
@@ -229,8 +229,8 @@ TSaveResult WriteInPlace(const QByteArray &target, const char *data, std::size_t
         return TSaveResult::Ok;
     }
     off_t restored = 0;
-    if (CopyContent(copy.Get(), file.Get(), restored) && restored == oldSize
-        && ::ftruncate(file.Get(), oldSize) == 0 && Sync(file.Get())) {
+    if (CopyContent(copy.Get(), file.Get(), restored) && restored == oldSize && ::ftruncate(file.Get(), oldSize) == 0
+        && Sync(file.Get())) {
         ::unlink(copyName.constData());
     } else if (keptCopy) {
         *keptCopy = QFile::decodeName(copyName);
@@ -340,14 +340,11 @@ TSaveResult SaveBytes(const QString &path, const char *data, std::size_t length,
 QString SaveErrorMessage(TSaveResult result, const QString &path, const QString &keptCopy)
 {
     switch (result) {
-    case TSaveResult::Ok:
-        return QString();
-    case TSaveResult::CannotCreate:
-        return QStringLiteral("Datei %1 kann nicht erstellt werden").arg(path);
+    case TSaveResult::Ok: return QString();
+    case TSaveResult::CannotCreate: return QStringLiteral("Datei %1 kann nicht erstellt werden").arg(path);
     case TSaveResult::NotRegular:
         return QStringLiteral("Datei %1 ist keine normale Datei und wird nicht überschrieben.").arg(path);
-    case TSaveResult::WriteFailed:
-        break;
+    case TSaveResult::WriteFailed: break;
     }
     QString message = QStringLiteral("Speichern des Streams ist mißlungen");
     if (!keptCopy.isEmpty())

@@ -41,7 +41,7 @@ public:
 private:
     TPrintSink &m_sink;
     TPrintLayout m_layout;
-    int m_lines = 0;  // lines on the current page, top lines included
+    int m_lines = 0; // lines on the current page, top lines included
     int m_page = 0;
 };
 

@@ -24,8 +24,7 @@ int Clamp(qint64 value, qint64 upper)
 
 } // namespace
 
-TPrintLayout ComputePrintLayout(qint32 leftMargin, qint32 topMargin, qint32 bottomMargin,
-                                const TPrintMetrics &metrics)
+TPrintLayout ComputePrintLayout(qint32 leftMargin, qint32 topMargin, qint32 bottomMargin, const TPrintMetrics &metrics)
 {
     TPrintLayout layout;
     if (leftMargin > 0 && metrics.BlankWidth > 0) {
@@ -38,8 +37,8 @@ TPrintLayout ComputePrintLayout(qint32 leftMargin, qint32 topMargin, qint32 bott
         if (topMargin > 0)
             layout.TopLines = Clamp(Pixels(topMargin, metrics.DpiY) / height + 1, layout.PageLines - 1);
         if (bottomMargin > 0)
-            layout.BottomLines = Clamp(Pixels(bottomMargin, metrics.DpiY) / height + 1,
-                                       layout.PageLines - layout.TopLines - 1);
+            layout.BottomLines =
+                Clamp(Pixels(bottomMargin, metrics.DpiY) / height + 1, layout.PageLines - layout.TopLines - 1);
     }
     return layout;
 }

@@ -10,10 +10,10 @@ struct TPrintMetrics
 {
     int DpiX = 0;
     int DpiY = 0;
-    int BlankWidth = 0;  // width of one blank in the printer font
-    int CharHeight = 0;  // character height without external leading
-    int PageWidth = 0;   // printable width
-    int PageHeight = 0;  // printable height
+    int BlankWidth = 0; // width of one blank in the printer font
+    int CharHeight = 0; // character height without external leading
+    int PageWidth = 0;  // printable width
+    int PageHeight = 0; // printable height
 };
 
 struct TPrintLayout
@@ -30,7 +30,6 @@ qint64 RoundHalfEven(double value);
 // Margins of 0 or less mean none. Margins too large for the page are cut
 // so that every line and every page still holds text: beyond that the
 // printer would only be fed blank lines and blank pages.
-TPrintLayout ComputePrintLayout(qint32 leftMargin, qint32 topMargin, qint32 bottomMargin,
-                                const TPrintMetrics &metrics);
+TPrintLayout ComputePrintLayout(qint32 leftMargin, qint32 topMargin, qint32 bottomMargin, const TPrintMetrics &metrics);
 
 } // namespace printing
