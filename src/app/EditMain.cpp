@@ -19,6 +19,7 @@
 #include "platform/core/Cp1252.h"
 #include "print/PageDlg.h"
 #include "print/PrintDialogs.h"
+#include "print/PrintPreview.h"
 #include "print/Printer.h"
 
 #include <QCloseEvent>
@@ -40,6 +41,7 @@
 #include <QVBoxLayout>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 namespace {
 
@@ -217,6 +219,10 @@ void TMainForm::BuildMenu()
                                  [this] { m_editor->SaveAsFileClick(m_saveFileAsAction); });
     datei->addSeparator();
     m_printAction = AddItem(datei, "Drucken1", QStringLiteral("&Drucken..."), [this] { PrintCurrentFile(); });
+    m_previewAction =
+        AddItem(datei, "Seitenansicht1", QStringLiteral("Seiten&ansicht..."), [this] { PreviewCurrentFile(); });
+    m_previewAction->setStatusTip(QStringLiteral("Zeigt die Seiten so, wie sie gedruckt werden"));
+    connect(datei, &QMenu::aboutToShow, this, [this] { m_previewAction->setEnabled(m_editor->FileCount() > 0); });
     m_printerSetupAction =
         AddItem(datei, "Druckereinstellungen1", QStringLiteral("Drucker&einstellungen..."), [this] { SetUpPrinter(); });
     m_pageSetupAction =
@@ -774,17 +780,43 @@ void TMainForm::MoveCurrentFileToNewEditor()
     qunsetenv(TJustOne::kOwnInstanceVariable);
 }
 
-void TMainForm::PrintCurrentFile()
+bool TMainForm::PrintCurrentFile(QWidget *parent, bool selectionFirst)
 {
     const bool hasFile = m_editor->FileCount() > 0;
     const TXMemo *current = hasFile ? m_editor->ControlAt(m_editor->FileIndex()) : nullptr;
-    const auto choice = printdialogs::AskPrint(this, printing::ThePrinter(), current && current->SelLength() > 0);
+    const auto choice = printdialogs::AskPrint(parent ? parent : this, printing::ThePrinter(),
+                                               current && current->SelLength() > 0, selectionFirst);
     if (!choice || m_editor->FileCount() == 0)
-        return;
+        return false;
     printing::ThePrinter().setDocName(m_editor->TabRow()->Name(m_editor->FileIndex()));
     m_editor->PrintSelectionOnly = choice->Selection;
     for (int copy = 0; copy < choice->Copies; ++copy)
         m_editor->PrintFileClick(m_printAction);
+    return true;
+}
+
+void TMainForm::PreviewCurrentFile()
+{
+    if (m_editor->FileCount() == 0)
+        return;
+    const TXMemo *current = m_editor->ControlAt(m_editor->FileIndex());
+    // What the print dialog offers first: the selection when there is one.
+    const bool selection = current && current->SelLength() > 0;
+    const auto paint = [this, selection] {
+        if (m_editor->FileCount() == 0)
+            return;
+        // The same way as a print, without taking the user's last choice.
+        const bool chosen = std::exchange(m_editor->PrintSelectionOnly, selection);
+        try {
+            m_editor->PrintFile(m_editor->FileIndex());
+        } catch (...) {
+            m_editor->PrintSelectionOnly = chosen;
+            throw;
+        }
+        m_editor->PrintSelectionOnly = chosen;
+    };
+    printpreview::Show(this, printing::ThePrinter(), paint,
+                       [this, selection](QWidget *preview) { return PrintCurrentFile(preview, selection); });
 }
 
 void TMainForm::SetUpPrinter()

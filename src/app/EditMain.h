@@ -77,7 +77,10 @@ private slots:
     void CloseCurrentFile();
     void MoveCurrentFileToNewEditor();
     void ApplyTakingNewFiles();
-    void PrintCurrentFile();
+    // From the print dialog over `parent` (else the window), the selection
+    // chosen beforehand when `selectionFirst`; true when it printed.
+    bool PrintCurrentFile(QWidget *parent = nullptr, bool selectionFirst = false);
+    void PreviewCurrentFile();
     void SetUpPrinter();
     void SetUpPage();
     void EditFilter();
@@ -100,6 +103,7 @@ private:
     QAction *m_saveFileAction = nullptr;
     QAction *m_saveFileAsAction = nullptr;
     QAction *m_printAction = nullptr;
+    QAction *m_previewAction = nullptr;
     QAction *m_printerSetupAction = nullptr;
     QAction *m_pageSetupAction = nullptr;
     QAction *m_closeFileAction = nullptr;

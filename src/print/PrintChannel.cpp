@@ -5,6 +5,7 @@
 
 #include <QFontMetrics>
 #include <QFontMetricsF>
+#include <QPaintEngine>
 #include <QPrinter>
 #include <cmath>
 
@@ -23,10 +24,13 @@ TPrintChannel::~TPrintChannel()
 
 void TPrintChannel::Open()
 {
-    if (m_printer.outputFormat() == QPrinter::NativeFormat
+    // Qt's preview draws on pictures of its own: it needs no printer and no file.
+    const QPaintEngine *engine = m_printer.paintEngine();
+    const bool preview = engine && engine->type() == QPaintEngine::Picture;
+    if (!preview && m_printer.outputFormat() == QPrinter::NativeFormat
         && (m_printer.printerName().isEmpty() || !m_printer.isValid()))
         throw TEditorError(QStringLiteral("Kein Drucker installiert."));
-    if (m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty())
+    if (!preview && m_printer.outputFormat() == QPrinter::PdfFormat && m_printer.outputFileName().isEmpty())
         throw TEditorError(QStringLiteral("Kein Drucker installiert."));
     const QRect page = m_printer.pageLayout().paintRectPixels(m_printer.resolution());
     m_pageWidth = page.width();

@@ -30,9 +30,9 @@ protected:
 
 } // namespace
 
-std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool offerSelection)
+std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool offerSelection, bool selectionFirst)
 {
-    printer.setPrintRange(QPrinter::AllPages);
+    printer.setPrintRange(offerSelection && selectionFirst ? QPrinter::Selection : QPrinter::AllPages);
     TPrintDialog dialog(&printer, parent);
     dialog.setOption(QAbstractPrintDialog::PrintSelection, offerSelection);
     dialog.setOption(QAbstractPrintDialog::PrintPageRange, false);

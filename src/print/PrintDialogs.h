@@ -15,9 +15,11 @@ struct TPrintChoice
 };
 
 // Copies and the range all or selection (the selection offered only when
-// `offerSelection`); no page range. Nothing when the user cancels. The
-// printer is left at one copy: every copy is a job of its own.
-std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool offerSelection);
+// `offerSelection`, and then chosen beforehand when `selectionFirst`); no
+// page range. Nothing when the user cancels. The printer is left at one
+// copy: every copy is a job of its own.
+std::optional<TPrintChoice> AskPrint(QWidget *parent, QPrinter &printer, bool offerSelection,
+                                     bool selectionFirst = false);
 
 // Paper and orientation of the chosen printer, kept for later jobs.
 void SetupPrinter(QWidget *parent, QPrinter &printer);

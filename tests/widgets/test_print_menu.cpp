@@ -11,7 +11,9 @@
 #include <QPushButton>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPrintDialog>
+#include <QPrintPreviewWidget>
 #include <QPrinter>
 #include <QProcess>
 #include <QToolButton>
@@ -21,12 +23,23 @@ using namespace testsupport;
 
 namespace {
 
-QString PdfText(const QString &pdf)
+QString PdfText(const QString &pdf, const QStringList &pages = {})
 {
     QProcess tool;
-    tool.start(QStringLiteral("pdftotext"), {pdf, QStringLiteral("-")});
+    tool.start(QStringLiteral("pdftotext"), pages + QStringList{pdf, QStringLiteral("-")});
     tool.waitForFinished(60000);
     return QString::fromUtf8(tool.readAllStandardOutput()).simplified();
+}
+
+int PdfPages(const QString &pdf)
+{
+    QProcess tool;
+    tool.start(QStringLiteral("pdfinfo"), {pdf});
+    tool.waitForFinished(60000);
+    for (const QString &line : QString::fromUtf8(tool.readAllStandardOutput()).split(QLatin1Char('\n')))
+        if (line.startsWith(QLatin1String("Pages:")))
+            return line.mid(6).trimmed().toInt();
+    return -1;
 }
 
 class PrintMenuTest : public ::testing::Test
@@ -209,4 +222,169 @@ TEST_F(PrintMenuTest, ThePageDialogEditsThreeMarginsAndKeepsTheRightOne)
 
     form->Item("Druckereinstellungen1")->trigger();
     EXPECT_EQ(user.DialogsRun, (QStringList{"PageConfigDlg", "PageConfigDlg", "QPageSetupDialog"}));
+}
+
+namespace {
+
+// What one look at the preview saw: its caption, its page count and, printed
+// through its own paint request, the text of its first page.
+struct TPreviewSeen
+{
+    QString Caption;
+    int Pages = -1;
+    QString FirstPage;
+};
+
+} // namespace
+
+class PrintPreviewTest : public PrintMenuTest
+{
+protected:
+    // Answers the preview: counts its pages, and renders them into
+    // `rendered` when that is given.
+    std::function<void(QDialog &)> PreviewAnswer(TPreviewSeen &seen, const QString &rendered = QString())
+    {
+        return [this, &seen, rendered](QDialog &dialog) {
+            seen.Caption = dialog.windowTitle();
+            auto *preview = dialog.findChild<QPrintPreviewWidget *>();
+            ASSERT_NE(preview, nullptr);
+            preview->updatePreview();
+            seen.Pages = preview->pageCount();
+            if (!rendered.isEmpty()) {
+                printing::ThePrinter().setOutputFileName(rendered);
+                preview->print();
+                seen.FirstPage = PdfText(rendered, {"-f", "1", "-l", "1"});
+                ToNoPrinter();
+            }
+        };
+    }
+    void Preview() { form->Item("Seitenansicht1")->trigger(); }
+};
+
+TEST_F(PrintPreviewTest, ShowsThePagesAndMarginsOfAPrint)
+{
+    QByteArray text;
+    for (int line = 1; line <= 150; ++line)
+        text += "Zeile " + QByteArray::number(line) + "\r\n";
+    MakeFile("lang.txt", text);
+    ASSERT_TRUE(form->FormShow({"lang.txt"}, dir.path()));
+    form->Editor()->TopMargin = 40;
+    form->Editor()->BottomMargin = 30;
+
+    ToPdf();
+    user.DialogAnswers << PrintAnswer(1, false);
+    form->Item("Drucken1")->trigger();
+    const int printed = PdfPages(pdf);
+    const QString firstPage = PdfText(pdf, {"-f", "1", "-l", "1"});
+    ASSERT_GT(printed, 1);
+    ASSERT_TRUE(firstPage.startsWith("Zeile 1 Zeile 2 ")) << firstPage.toStdString();
+
+    // No printer or file is needed to look at the pages.
+    ToNoPrinter();
+    TPreviewSeen seen;
+    user.DialogAnswers << PreviewAnswer(seen, dir.filePath("preview.pdf"));
+    Preview();
+    EXPECT_EQ(user.DialogsRun.last(), QStringLiteral("Seitenansicht"));
+    EXPECT_EQ(seen.Caption, QStringLiteral("Seitenansicht"));
+    EXPECT_EQ(seen.Pages, printed);
+    EXPECT_EQ(seen.FirstPage, firstPage);
+    EXPECT_EQ(PdfPages(dir.filePath("preview.pdf")), printed);
+
+    // The margins make the pages: fewer lines a page, more pages.
+    form->Editor()->TopMargin = 80;
+    user.DialogAnswers << PreviewAnswer(seen);
+    Preview();
+    EXPECT_GT(seen.Pages, printed);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+}
+
+TEST_F(PrintPreviewTest, ShowsTheSelectionAndPrintsThroughThePrintDialog)
+{
+    MakeFile("a.txt", "eins\r\nzwei\r\ndrei");
+    ASSERT_TRUE(form->FormShow({"a.txt"}, dir.path()));
+    Memo()->Select(6, 4);
+    TPreviewSeen seen;
+    QList<int> ranges;
+    int jobs = 0;
+    QObject::connect(form->Editor(), &TMultiPanel::OnPrintFileClick, [&](QObject *) { ++jobs; });
+    user.DialogAnswers << [&](QDialog &dialog) {
+        PreviewAnswer(seen, dir.filePath("preview.pdf"))(dialog);
+        // Its print button asks as the menu command does, the selection
+        // chosen beforehand, and prints each copy as a job of its own.
+        user.DialogAnswers << [&](QDialog &print) {
+            ranges << dynamic_cast<QPrintDialog &>(print).printer()->printRange();
+            PrintAnswer(2, true)(print);
+        };
+        ToPdf();
+        auto *button = dialog.findChild<QAction *>(QStringLiteral("SeitenansichtDrucken"));
+        ASSERT_NE(button, nullptr);
+        button->trigger();
+        EXPECT_EQ(dialog.result(), QDialog::Accepted);
+    };
+    Preview();
+    EXPECT_EQ(seen.Pages, 1);
+    EXPECT_EQ(seen.FirstPage, QStringLiteral("zwei"));
+    EXPECT_EQ(offered, QList<bool>{true});
+    EXPECT_EQ(ranges, QList<int>{QPrinter::Selection});
+    EXPECT_EQ(jobs, 2);
+    EXPECT_EQ(PdfText(pdf), QStringLiteral("zwei"));
+    EXPECT_EQ(printing::ThePrinter().docName(), QStringLiteral("a.txt"));
+    EXPECT_TRUE(form->Editor()->PrintSelectionOnly);
+
+    // Looking leaves the user's last choice for the print button alone.
+    Memo()->Select(0, 0);
+    user.DialogAnswers << PreviewAnswer(seen, dir.filePath("all.pdf"));
+    Preview();
+    EXPECT_EQ(seen.FirstPage, QStringLiteral("eins zwei drei"));
+    EXPECT_TRUE(form->Editor()->PrintSelectionOnly);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+}
+
+TEST_F(PrintPreviewTest, AnEmptyFileShowsOneEmptyPageAndNoFileNoPreview)
+{
+    QByteArray text;
+    for (int line = 1; line <= 150; ++line)
+        text += "Zeile\r\n";
+    MakeFile("lang.txt", text);
+    MakeFile("leer.txt", "");
+    ASSERT_TRUE(form->FormShow({"leer.txt", "lang.txt"}, dir.path()));
+    ASSERT_EQ(Memo()->TextLength(), text.size());
+    TPreviewSeen seen;
+    user.DialogAnswers << PreviewAnswer(seen);
+    Preview();
+    EXPECT_GT(seen.Pages, 1);
+
+    // Not the pages of the file looked at before.
+    form->Editor()->CloseFileClick(nullptr);
+    ASSERT_EQ(Memo()->TextLength(), 0);
+    user.DialogAnswers << PreviewAnswer(seen);
+    Preview();
+    EXPECT_EQ(seen.Pages, 1);
+
+    form->Editor()->CloseFileClick(nullptr);
+    ASSERT_EQ(form->Editor()->FileCount(), 0);
+    const int asked = user.DialogsRun.size();
+    auto *datei = form->findChild<QMenu *>(QStringLiteral("Datei1"));
+    ASSERT_NE(datei, nullptr);
+    emit datei->aboutToShow();
+    EXPECT_FALSE(form->Item("Seitenansicht1")->isEnabled());
+    Preview();
+    form->Item("Seitenansicht1")->setEnabled(true);
+    Preview();
+    EXPECT_EQ(user.DialogsRun.size(), asked);
+    EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+}
+
+TEST_F(PrintPreviewTest, TheMenuItemFollowsPrintWithItsKeyAndHint)
+{
+    auto *datei = form->findChild<QMenu *>(QStringLiteral("Datei1"));
+    ASSERT_NE(datei, nullptr);
+    const QList<QAction *> items = datei->actions();
+    const qsizetype print = items.indexOf(form->Item("Drucken1"));
+    ASSERT_GE(print, 0);
+    ASSERT_LT(print + 1, items.size());
+    QAction *preview = items[print + 1];
+    EXPECT_EQ(preview, form->Item("Seitenansicht1"));
+    EXPECT_EQ(preview->text(), QStringLiteral("Seiten&ansicht..."));
+    EXPECT_EQ(preview->statusTip(), QStringLiteral("Zeigt die Seiten so, wie sie gedruckt werden"));
 }
