@@ -357,9 +357,13 @@ TEST_F(PrintPreviewTest, AnEmptyFileShowsOneEmptyPageAndNoFileNoPreview)
     // Not the pages of the file looked at before.
     form->Editor()->CloseFileClick(nullptr);
     ASSERT_EQ(Memo()->TextLength(), 0);
-    user.DialogAnswers << PreviewAnswer(seen);
-    Preview();
-    EXPECT_EQ(seen.Pages, 1);
+    // Unwrapped, nothing is printed; wrapped, the one empty line is.
+    for (bool wrap : {false, true}) {
+        Memo()->SetWordWrap(wrap);
+        user.DialogAnswers << PreviewAnswer(seen);
+        Preview();
+        EXPECT_EQ(seen.Pages, 1) << wrap;
+    }
 
     form->Editor()->CloseFileClick(nullptr);
     ASSERT_EQ(form->Editor()->FileCount(), 0);
