@@ -38,6 +38,15 @@ public:
         }
     }
 
+    // What went wrong while the pages were drawn and is not shown yet.
+    void ShowPending()
+    {
+        const std::exception_ptr failure = m_failure;
+        m_failure = nullptr;
+        if (failure)
+            errordisplay::ShowFailure(failure);
+    }
+
 private:
     void Paint(QPrinter *target)
     {
@@ -67,17 +76,6 @@ private:
             errordisplay::ShowFailure(std::current_exception());
         }
     }
-
-public:
-    void ShowPending()
-    {
-        const std::exception_ptr failure = m_failure;
-        m_failure = nullptr;
-        if (failure)
-            errordisplay::ShowFailure(failure);
-    }
-
-private:
 
     // Not in the middle of Qt drawing the preview: after it, once.
     void ShowLater(std::exception_ptr failure)

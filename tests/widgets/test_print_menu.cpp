@@ -296,6 +296,19 @@ TEST_F(PrintPreviewTest, ShowsThePagesAndMarginsOfAPrint)
     Preview();
     EXPECT_GT(seen.Pages, printed);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+
+    // Printing from it without a printer says so; the preview stays open.
+    int result = -1;
+    user.DialogAnswers << [&](QDialog &dialog) {
+        user.DialogAnswers << PrintAnswer(1, false);
+        auto *button = dialog.findChild<QAction *>(QStringLiteral("SeitenansichtDrucken"));
+        ASSERT_NE(button, nullptr);
+        button->trigger();
+        result = dialog.result();
+    };
+    Preview();
+    EXPECT_EQ(errors, QStringList{QStringLiteral("Kein Drucker installiert.")});
+    EXPECT_NE(result, QDialog::Accepted);
 }
 
 TEST_F(PrintPreviewTest, ShowsTheSelectionAndPrintsThroughThePrintDialog)
