@@ -391,17 +391,3 @@ TEST_F(PrintPreviewTest, AnEmptyFileShowsOneEmptyPageAndNoFileNoPreview)
     EXPECT_EQ(user.DialogsRun.size(), asked);
     EXPECT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
 }
-
-TEST_F(PrintPreviewTest, TheMenuItemFollowsPrintWithItsKeyAndHint)
-{
-    auto *datei = form->findChild<QMenu *>(QStringLiteral("Datei1"));
-    ASSERT_NE(datei, nullptr);
-    const QList<QAction *> items = datei->actions();
-    const qsizetype print = items.indexOf(form->Item("Drucken1"));
-    ASSERT_GE(print, 0);
-    ASSERT_LT(print + 1, items.size());
-    QAction *preview = items[print + 1];
-    EXPECT_EQ(preview, form->Item("Seitenansicht1"));
-    EXPECT_EQ(preview->text(), QStringLiteral("Seiten&ansicht..."));
-    EXPECT_EQ(preview->statusTip(), QStringLiteral("Zeigt die Seiten so, wie sie gedruckt werden"));
-}
