@@ -12,6 +12,7 @@ packages=(
   xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
   cups printer-driver-cups-pdf
   dpkg-dev lintian man-db python3
+  at-spi2-core python3-pyatspi dbus-daemon dbus-bin
 )
 
 missing=()

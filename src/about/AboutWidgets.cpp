@@ -22,16 +22,18 @@ void TBevelPanel::paintEvent(QPaintEvent *)
 
 TArrowPair::TArrowPair(QWidget *parent) : QWidget(parent)
 {
-    auto makeArrow = [this](Qt::ArrowType type, const char *name) {
+    auto makeArrow = [this](Qt::ArrowType type, const char *name, const QString &spoken) {
         auto *arrow = new QToolButton(this);
         arrow->setObjectName(QLatin1String(name));
+        // An arrow shows no text: a screen reader says which way it goes.
+        arrow->setAccessibleName(spoken);
         arrow->setArrowType(type);
         arrow->setFocusPolicy(Qt::NoFocus);
         arrow->setAutoRaise(false);
         return arrow;
     };
-    m_left = makeArrow(Qt::LeftArrow, "LeftArrow");
-    m_right = makeArrow(Qt::RightArrow, "RightArrow");
+    m_left = makeArrow(Qt::LeftArrow, "LeftArrow", QStringLiteral("Zurück"));
+    m_right = makeArrow(Qt::RightArrow, "RightArrow", QStringLiteral("Weiter"));
     // A click counts when the button is released over the arrow.
     connect(m_left, &QToolButton::clicked, this, [this] {
         if (m_position > m_min)

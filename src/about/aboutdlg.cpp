@@ -226,6 +226,9 @@ void TAboutBox::BuildSystemPage(QWidget *page)
     LoadMemGauge->setObjectName(QStringLiteral("LoadMemGauge"));
     LoadMemGauge->setGeometry(48, 26, 81, 12);
     LoadMemGauge->setFont(ArialFont(11));
+    // Qt names a bar by its own name only; the buddy links the caption to it.
+    Label6->setBuddy(LoadMemGauge);
+    LoadMemGauge->setAccessibleName(QStringLiteral("Speicher gefüllt"));
     FreeLabel = MakeLabel(page, "FreeLabel", QString(), 9, 40);
     FreeLabel->setFont(ArialFont(11));
     SetCaption(FreeLabel, QStringLiteral("Frei: "));

@@ -60,6 +60,20 @@ QLabel *MakeLabel(QWidget *parent, const char *name, const QString &caption, con
     return label;
 }
 
+// What the status labels hold, as a screen reader says it: by its text alone
+// a label would be a bare number.
+const QString kRowSpoken = QStringLiteral("Zeile");
+const QString kColSpoken = QStringLiteral("Spalte");
+const QString kSizeSpoken = QStringLiteral("Größe");
+const QString kHintSpoken = QStringLiteral("Hinweis");
+const QString kModeSpoken = QStringLiteral("Schreibmodus");
+
+void SetLabelText(QLabel *label, const QString &spoken, const QString &text)
+{
+    label->setText(text);
+    label->setAccessibleName(spoken + QLatin1Char(' ') + text);
+}
+
 // Left edges and widths of the row, column and size labels, and the hint
 // label's left edge, as the panel is laid out for short numbers.
 constexpr int kNumberLeft[] = {55, 107, 168};
@@ -163,6 +177,10 @@ void TMainForm::BuildStatusPanel()
     m_sizeLabel = MakeLabel(m_infoPanel, "SizeLabel", QStringLiteral("0"), QStringLiteral("Dateigröße"));
     m_hintLabel = MakeLabel(m_infoPanel, "HintLabel", QStringLiteral("Information"), QString());
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
+    SetLabelText(m_rowLabel, kRowSpoken, m_rowLabel->text());
+    SetLabelText(m_colLabel, kColSpoken, m_colLabel->text());
+    SetLabelText(m_sizeLabel, kSizeSpoken, m_sizeLabel->text());
+    SetLabelText(m_hintLabel, kHintSpoken, m_hintLabel->text());
 
     auto *keyPanel = new QWidget(m_infoPanel);
     keyPanel->setObjectName(QStringLiteral("KeyPanel"));
@@ -173,7 +191,11 @@ void TMainForm::BuildStatusPanel()
     m_scrollLabel = MakeLabel(keyPanel, "ScrollLabel", QStringLiteral("Scroll"), QString());
     int x[] = {6, 40, 72, 107};
     QLabel *keys[] = {m_capsLabel, m_insertLabel, m_numLabel, m_scrollLabel};
+    // Shown only while its key is on: the name alone says it.
+    const QString keyNames[] = {QStringLiteral("Feststelltaste"), kModeSpoken + QStringLiteral(" Einfügen"),
+                                QStringLiteral("Num-Taste"), QStringLiteral("Rollen-Taste")};
     for (int i = 0; i < 4; ++i) {
+        keys[i]->setAccessibleName(keyNames[i]);
         keys[i]->move(x[i], 4);
         keys[i]->hide();
     }
@@ -622,7 +644,7 @@ bool TMainForm::event(QEvent *event)
 
 void TMainForm::ShowHint(const QString &hint)
 {
-    m_hintLabel->setText(hint);
+    SetLabelText(m_hintLabel, kHintSpoken, hint);
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
 }
 
@@ -640,6 +662,8 @@ void TMainForm::UpdateInsertLabel()
 {
     const bool insert = InsertMode();
     m_insertLabel->setText(insert ? QStringLiteral("Ins") : QStringLiteral("Over"));
+    m_insertLabel->setAccessibleName(kModeSpoken
+                                     + (insert ? QStringLiteral(" Einfügen") : QStringLiteral(" Überschreiben")));
     m_insertLabel->setStyleSheet(insert ? QString() : QStringLiteral("color: red;"));
     m_insertLabel->adjustSize();
 }
@@ -650,9 +674,9 @@ void TMainForm::ShowCurrentFileState(QObject *)
     TXMemo *memo = m_editor->CurrentControl();
     if (!memo)
         return;
-    m_colLabel->setText(QString::number(CaretColumn(memo)));
-    m_rowLabel->setText(QString::number(CaretLine(memo)));
-    m_sizeLabel->setText(QString::number(memo->TextLength()));
+    SetLabelText(m_colLabel, kColSpoken, QString::number(CaretColumn(memo)));
+    SetLabelText(m_rowLabel, kRowSpoken, QString::number(CaretLine(memo)));
+    SetLabelText(m_sizeLabel, kSizeSpoken, QString::number(memo->TextLength()));
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
     m_wordWrapCurrentFileAction->setChecked(memo->WordWrap());
 

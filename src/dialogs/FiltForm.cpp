@@ -26,6 +26,9 @@ public:
     QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option, const QModelIndex &index) const override
     {
         QWidget *editor = QStyledItemDelegate::createEditor(parent, option, index);
+        // A cell's field is named after its column, as a label would name it.
+        if (editor)
+            editor->setAccessibleName(index.model()->headerData(index.column(), Qt::Horizontal).toString());
         if (auto *line = qobject_cast<QLineEdit *>(editor)) {
             auto *self = const_cast<TCellDelegate *>(this);
             connect(line, &QLineEdit::textEdited, self, [self, line] { emit self->commitData(line); });
@@ -69,6 +72,7 @@ TFilterSelDlg::TFilterSelDlg(QWidget *parent) : QDialog(parent)
     FilterGrid = new QTableWidget(filtertext::RowCount, 2, this);
     FilterGrid->setObjectName(QStringLiteral("FilterGrid"));
     FilterGrid->setGeometry(0, 0, 393, 241);
+    FilterGrid->setAccessibleName(QStringLiteral("Filter"));
     FilterGrid->setHorizontalHeaderLabels({QStringLiteral("Filtername"), QStringLiteral("Filter")});
     QHeaderView *titles = FilterGrid->horizontalHeader();
     titles->setSectionResizeMode(QHeaderView::Fixed);

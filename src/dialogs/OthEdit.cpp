@@ -56,6 +56,8 @@ TOtherEditorForm::TOtherEditorForm(QWidget *parent) : QDialog(parent)
     FileNameEdit = new QLineEdit(this);
     FileNameEdit->setObjectName(QStringLiteral("FileNameEdit"));
     FileNameEdit->setGeometry(8, 8, 417, 22);
+    // The field has no label of its own; the caption says what it holds.
+    FileNameEdit->setAccessibleName(QStringLiteral("Anderer Editor"));
     OKBtn = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     OKBtn->setObjectName(QStringLiteral("OKBtn"));
     OKBtn->setGeometry(8, 40, 89, 33);

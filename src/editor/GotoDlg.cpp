@@ -25,6 +25,7 @@ TLineDlg::TLineDlg(QWidget *parent) : QDialog(parent)
     LineNoEdit = new QLineEdit(this);
     LineNoEdit->setObjectName(QStringLiteral("LineNoEdit"));
     LineNoEdit->setGeometry(8, 27, 220, 21);
+    label->setBuddy(LineNoEdit);
     auto *ok = new QPushButton(style()->standardIcon(QStyle::SP_DialogOkButton), QStringLiteral("OK"), this);
     ok->setObjectName(QStringLiteral("OKBtn"));
     ok->setGeometry(40, 56, 85, 25);

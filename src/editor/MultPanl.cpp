@@ -233,6 +233,8 @@ void TMultiPanel::BuildBar()
         const QString hint = QString::fromUtf8(info.hint);
         button->setToolTip(hint);
         button->setStatusTip(hint);
+        // The button shows only a glyph: a screen reader says what the hint says.
+        button->setAccessibleName(hint);
         button->setObjectName(QLatin1String(info.resource));
         connect(button, &QToolButton::clicked, this, [this, type, button] { RunButton(type, button); });
         button->show();

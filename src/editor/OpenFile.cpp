@@ -13,12 +13,15 @@ void TOpenFile::SetFileName(const QString &name, bool untitled)
 {
     m_fileName = name;
     m_untitled = untitled;
-    if (m_control)
+    const QString shortName = filenames::ShortName(name);
+    if (m_control) {
         m_control->SetHint(name);
+        // A screen reader names the text by its tab, as a sighted user reads it.
+        m_control->setAccessibleName(shortName);
+    }
     const int tab = m_tabs ? m_tabs->IndexOf(this) : -1;
     if (tab < 0)
         return;
-    const QString shortName = filenames::ShortName(name);
     // Every caption change lays out all tabs: only when it differs.
     if (m_tabs->Name(tab) != shortName)
         m_tabs->SetName(tab, shortName);

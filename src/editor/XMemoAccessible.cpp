@@ -45,7 +45,10 @@ void *TXMemoAccessible::interface_cast(QAccessible::InterfaceType type)
 
 QString TXMemoAccessible::text(QAccessible::Text t) const
 {
+    // The short name first, the full one (with its folder) on request.
     if (t == QAccessible::Name)
+        return Memo()->accessibleName().isEmpty() ? Memo()->Hint() : Memo()->accessibleName();
+    if (t == QAccessible::Description && Memo()->accessibleDescription().isEmpty())
         return Memo()->Hint();
     return QAccessibleWidget::text(t);
 }

@@ -5,6 +5,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
 
+#include <QAccessible>
 #include <QDir>
 #include <QFileInfo>
 #include <QHelpEvent>
@@ -276,6 +277,30 @@ TEST_F(MultiEditorTest, SaveAsPresetsAndRenamesTheTab)
     EXPECT_FALSE(editor.SaveAsFileClick(nullptr));
     EXPECT_EQ(savePresets.last(), QStringLiteral("*.txt"));
     EXPECT_EQ(editor.ControlList().Name(0), Path(QStringLiteral("brief.txt")));
+}
+
+// What a screen reader says: the glyph buttons by their hints, the text
+// control and the tab row by the file's name as on its tab, also after
+// saving under a new name.
+TEST_F(MultiEditorTest, ScreenReadersHearButtonsAndFileNames)
+{
+    auto spoken = [](QObject *object, QAccessible::Text text = QAccessible::Name) {
+        QAccessibleInterface *face = QAccessible::queryAccessibleInterface(object);
+        return face ? face->text(text) : QStringLiteral("(none)");
+    };
+    ASSERT_EQ(editor.Buttons().size(), kBtnTypeCount);
+    for (int type = 0; type < kBtnTypeCount; ++type)
+        EXPECT_EQ(spoken(editor.Buttons().at(type)), QString::fromUtf8(BtnInfo(TBtnType(type)).hint));
+
+    editor.NewFileClick(nullptr);
+    EXPECT_EQ(spoken(editor.CurrentControl()), editor.TabNames().constFirst());
+    editor.CurrentControl()->SetSelText("Brief");
+    const QString saveAnswer = Path(QStringLiteral("brief.txt"));
+    user.SaveAnswers << saveAnswer;
+    ASSERT_TRUE(editor.SaveAsFileClick(nullptr));
+    EXPECT_EQ(spoken(editor.CurrentControl()), QStringLiteral("brief.txt"));
+    EXPECT_EQ(spoken(editor.CurrentControl(), QAccessible::Description), saveAnswer);
+    EXPECT_EQ(spoken(editor.TabRow()), QStringLiteral("brief.txt"));
 }
 
 TEST_F(MultiEditorTest, SaveAsWhileAnotherFileArrivesShowsTheSavedFileWholly)
