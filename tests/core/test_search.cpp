@@ -12,7 +12,9 @@
 
 namespace {
 
+using searchreference::Describe;
 using searchreference::NaiveReplaceAll;
+using searchreference::TCase;
 using searchreference::TNaive;
 
 constexpr TFindOptions kDown = FindOptionBit(frDown);
@@ -398,13 +400,6 @@ const QByteArray kAlphabets[] = {
     QByteArray("xa\0\t\n{", 6),
 };
 
-struct TCase
-{
-    QByteArray text, pattern, replacement;
-    qint64 selStart, selLength;
-    TFindOptions options;
-};
-
 TCase RandomCase(std::mt19937 &rng)
 {
     TCase c;
@@ -429,17 +424,6 @@ TCase RandomCase(std::mt19937 &rng)
         c.options |= FindOptionBit(frReplaceAll) | FindOptionBit(frFindNext);
     return c;
 }
-
-std::string Describe(const TCase &c)
-{
-    std::ostringstream out;
-    out << "text \"" << c.text.toPercentEncoding().constData() << "\" pattern \""
-        << c.pattern.toPercentEncoding().constData() << "\" replacement \""
-        << c.replacement.toPercentEncoding().constData() << "\" selection " << c.selStart << "+" << c.selLength
-        << " options " << c.options;
-    return out.str();
-}
-
 } // namespace
 
 TEST(SearchDifferential, SearchBufferAgreesWithTheStepwiseSearch)

@@ -13,7 +13,9 @@
 
 namespace {
 
+using searchreference::Describe;
 using searchreference::NaiveReplaceAll;
+using searchreference::TCase;
 using searchreference::TNaiveUtf8;
 
 constexpr TFindOptions kDown = FindOptionBit(frDown);
@@ -235,13 +237,6 @@ QByteArray RandomText(std::mt19937 &rng, int pieces, int alphabet)
     return text;
 }
 
-struct TCase
-{
-    QByteArray text, pattern, replacement;
-    qint64 selStart, selLength;
-    TFindOptions options;
-};
-
 TCase RandomCase(std::mt19937 &rng)
 {
     TCase c;
@@ -269,17 +264,6 @@ TCase RandomCase(std::mt19937 &rng)
     c.options = TFindOptions(rng() & (kDown | kCase | kWord));
     return c;
 }
-
-std::string Describe(const TCase &c)
-{
-    std::ostringstream out;
-    out << "text \"" << c.text.toPercentEncoding().constData() << "\" pattern \""
-        << c.pattern.toPercentEncoding().constData() << "\" replacement \""
-        << c.replacement.toPercentEncoding().constData() << "\" selection " << c.selStart << "+" << c.selLength
-        << " options " << c.options;
-    return out.str();
-}
-
 } // namespace
 
 TEST(SearchUtf8Differential, SearchBufferAgreesWithTheStepwiseSearch)

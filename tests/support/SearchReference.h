@@ -10,9 +10,31 @@
 #include <QSet>
 #include <QString>
 #include <algorithm>
+#include <sstream>
+#include <string>
 #include <vector>
 
 namespace searchreference {
+
+// Steps `pos` to the next word start in the search's direction (delimiters
+// skipped, then the word's first position); false when none is left.
+template <typename Delimiter> bool ToWordStart(qint64 &pos, qint64 n, qint64 last, bool down, const Delimiter &D)
+{
+    if (down) {
+        while (pos < n && !D(pos))
+            ++pos;
+        while (pos < n && D(pos))
+            ++pos;
+        return pos <= last;
+    }
+    while (pos >= 0 && D(pos))
+        --pos;
+    if (pos < 0)
+        return false;
+    while (pos > 0 && !D(pos - 1))
+        --pos;
+    return true;
+}
 
 // The search as a user would describe it: walk the positions one by one,
 // find the next word start by stepping over bytes, compare byte for byte.
@@ -53,23 +75,8 @@ struct TNaive
         for (char c : p)
             folded += char(Fold(c));
         for (qint64 pos = first; down ? pos <= last : pos >= 0; pos += down ? 1 : -1) {
-            if (whole) {
-                if (down) {
-                    while (pos < n && !D(pos))
-                        ++pos;
-                    while (pos < n && D(pos))
-                        ++pos;
-                    if (pos > last)
-                        return -1;
-                } else {
-                    while (pos >= 0 && D(pos))
-                        --pos;
-                    if (pos < 0)
-                        return -1;
-                    while (pos > 0 && !D(pos - 1))
-                        --pos;
-                }
-            }
+            if (whole && !ToWordStart(pos, n, last, down, [this](qint64 i) { return D(i); }))
+                return -1;
             bool same = true;
             for (qint64 j = 0; j < m && same; ++j)
                 same = Fold(t[pos + j]) == uchar(folded[j]);
@@ -138,23 +145,8 @@ struct TNaiveUtf8
         }
         const qint64 last = n - m;
         for (; down ? pos <= last : pos >= 0; pos += down ? 1 : -1) {
-            if (whole) {
-                if (down) {
-                    while (pos < n && !D(pos))
-                        ++pos;
-                    while (pos < n && D(pos))
-                        ++pos;
-                    if (pos > last)
-                        return -1;
-                } else {
-                    while (pos >= 0 && D(pos))
-                        --pos;
-                    if (pos < 0)
-                        return -1;
-                    while (pos > 0 && !D(pos - 1))
-                        --pos;
-                }
-            }
+            if (whole && !ToWordStart(pos, n, last, down, D))
+                return -1;
             if (pos > last)
                 continue;
             bool same = true;
@@ -186,6 +178,24 @@ TReplaceAllResult NaiveReplaceAll(QByteArray &text, qint64 s, qint64 l, const QB
         pos = Naive(text, pattern, o).Search(r.selStart, 0);
     }
     return r;
+}
+
+// One random case of the differential tests, and how a failure names it.
+struct TCase
+{
+    QByteArray text, pattern, replacement;
+    qint64 selStart, selLength;
+    TFindOptions options;
+};
+
+inline std::string Describe(const TCase &c)
+{
+    std::ostringstream out;
+    out << "text \"" << c.text.toPercentEncoding().constData() << "\" pattern \""
+        << c.pattern.toPercentEncoding().constData() << "\" replacement \""
+        << c.replacement.toPercentEncoding().constData() << "\" selection " << c.selStart << "+" << c.selLength
+        << " options " << c.options;
+    return out.str();
 }
 
 } // namespace searchreference
