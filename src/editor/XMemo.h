@@ -4,6 +4,7 @@
 // starts are byte offsets.
 #include "editor/core/ReplaceRecord.h"
 #include "editor/core/ShownText.h"
+#include "platform/core/Encoding.h"
 #include "platform/core/TextFile.h"
 #include "print/core/LinePrinter.h"
 
@@ -142,6 +143,9 @@ public:
     bool LoadFailed() const { return m_loadFailed; }
     void SetLoadFailed(bool failed) { m_loadFailed = failed; }
 
+    // How the bytes are shown, typed and searched: Windows-1252 (one byte is
+    // one character) or UTF-8.
+    encoding::TEncoding Encoding() const { return m_encoding; }
     bool CanFocus() const;
 
     // A text with a line too long to lay out is shown with extra line
@@ -222,6 +226,7 @@ private:
     bool m_hideSelection = true;
     bool m_plainText = true;
     bool m_overwrite = false;
+    encoding::TEncoding m_encoding = encoding::TEncoding::Cp1252;
     quint32 m_nativeScanCode = 0;
     bool m_parentFont = true;
     bool m_forcedModified = false;
