@@ -6,7 +6,7 @@ set -euo pipefail
 packages=(
   build-essential cmake pkg-config
   qt6-base-dev qt6-base-dev-tools qt6-qpa-plugins qt6-translations-l10n libgl-dev libx11-dev libqt6svg6
-  libqscintilla2-qt6-dev
+  libqscintilla2-qt6-dev libxxhash-dev
   libgtest-dev libgmock-dev
   fonts-liberation2 fonts-dejavu-core
   xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
