@@ -3,6 +3,7 @@
 // the text control that holds its text. Dialogs and questions about a file
 // hold this object, so their answer reaches that file even when another one
 // came to the front or it was closed in the meantime.
+#include "platform/core/DiskIdentity.h"
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -30,11 +31,23 @@ public:
     // The file came to the front: the tab row's tip names it.
     void ShowTip() const;
 
+    // The file on disk as it was when the text was loaded from it or last
+    // saved to it, and the checksum of those bytes: what the text is based on.
+    const diskidentity::TDiskIdentity &DiskIdentity() const { return m_disk; }
+    quint64 DiskChecksum() const { return m_diskChecksum; }
+    void SetDiskIdentity(const diskidentity::TDiskIdentity &identity, quint64 checksum)
+    {
+        m_disk = identity;
+        m_diskChecksum = checksum;
+    }
+
 private:
     QString m_fileName;
     bool m_untitled = true;
     QPointer<TXMemo> m_control;
     QPointer<TTabRow> m_tabs;
+    diskidentity::TDiskIdentity m_disk;
+    quint64 m_diskChecksum = 0;
 };
 
 // The open files in tab order: entry i stands for tab i and page i.
