@@ -16,6 +16,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
 #include "platform/KeyState.h"
+#include "platform/WindowActivation.h"
 #include "platform/core/Cp1252.h"
 #include "print/PageDlg.h"
 #include "print/PrintDialogs.h"
@@ -453,6 +454,9 @@ void TMainForm::ReadSettings(const QString &iniFileName)
                     .left(255);
             dialogs::ShowMessage(this, QStringLiteral("Fehler"), text, dialogs::TKind::Warning);
         }
+        // The options keep their defaults, and taking new files is on by
+        // default: the very first start takes later starts' files too.
+        ApplyTakingNewFiles();
         return;
     }
     TIniFile ini(iniFileName);
@@ -902,16 +906,12 @@ void TMainForm::OpenHandedOverFiles(const handover::TMessage &message)
     for (const QByteArray &argument : message.arguments)
         arguments << cmdline::FromLocal(argument);
     const QString senderDir = cmdline::FromLocal(message.workingDir);
+    const QByteArray token = handover::IsUsableToken(message.activationToken) ? message.activationToken : QByteArray();
     // Opened from the event loop, after the exchange is over.
     QMetaObject::invokeMethod(
         this,
-        [this, arguments, senderDir] {
-            if (isMinimized())
-                showNormal();
-            raise();
-            activateWindow();
-            if (windowHandle())
-                windowHandle()->requestActivate();
+        [this, arguments, senderDir, token] {
+            windowactivation::BringToFront(this, token);
             ProcessCommandString(arguments, senderDir);
         },
         Qt::QueuedConnection);

@@ -11,6 +11,7 @@
 #include <QDir>
 #include <QElapsedTimer>
 #include <QFile>
+#include <QFileInfo>
 #include <QLocalSocket>
 #include <gtest/gtest.h>
 
@@ -224,6 +225,25 @@ TEST_F(HandOverTest, ANameThatIsNotUtf8IsRefusedAndNothingIsWritten)
     EXPECT_TRUE(other.IniFileName.isEmpty());
     other.close();
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"b.txt"});
+}
+
+TEST_F(HandOverTest, TheWindowListensFromTheVeryFirstStartUnlessTheSettingsSayNo)
+{
+    MakeFile("a.txt", "a");
+    form->IniFileName = dir.filePath("neu.ini");
+    ASSERT_TRUE(form->FormShow({"a.txt"}, dir.path()));
+    EXPECT_TRUE(QFileInfo::exists(dir.filePath("neu.ini")));
+    EXPECT_TRUE(form->JustOne()->Active());
+    form->IniFileName.clear();
+    form->close();
+
+    MakeFile("aus.ini", "[Options]\r\nNewFiles=0\r\n");
+    TMainForm other;
+    other.IniFileName = dir.filePath("aus.ini");
+    ASSERT_TRUE(other.FormShow({"a.txt"}, dir.path()));
+    EXPECT_FALSE(other.JustOne()->Active());
+    other.IniFileName.clear();
+    other.close();
 }
 
 TEST_F(HandOverTest, ASecondWindowLeavesALiveMarkerToTheFirst)
