@@ -9,10 +9,11 @@ packages=(
   libqscintilla2-qt6-dev libxxhash-dev
   libgtest-dev libgmock-dev
   fonts-liberation2 fonts-dejavu-core
-  xvfb xauth xdotool x11-xkb-utils imagemagick poppler-utils
+  xvfb xauth xdotool x11-xkb-utils x11-utils imagemagick poppler-utils
   cups printer-driver-cups-pdf
   dpkg-dev lintian man-db python3
   at-spi2-core python3-pyatspi dbus-daemon dbus-bin
+  qt6-wayland weston
 )
 
 missing=()

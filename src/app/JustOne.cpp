@@ -144,8 +144,9 @@ void TJustOne::Read(QLocalSocket *socket)
             return;
         socket->setProperty("done", true);
         if (received == QByteArray(1, handover::kCommit))
-            emit Committed(
-                {socket->property("workingDir").toByteArray(), socket->property("arguments").value<QByteArrayList>()});
+            emit Committed({socket->property("workingDir").toByteArray(),
+                            socket->property("arguments").value<QByteArrayList>(),
+                            socket->property("activationToken").toByteArray()});
         socket->disconnectFromServer();
         return;
     }
@@ -171,10 +172,13 @@ void TJustOne::Read(QLocalSocket *socket)
     socket->setProperty("accepted", true);
     socket->setProperty("workingDir", message.workingDir);
     socket->setProperty("arguments", QVariant::fromValue(QByteArrayList(message.arguments)));
+    socket->setProperty("activationToken", message.activationToken);
 }
 
-bool TJustOne::HandOver(const handover::TMessage &message, int timeoutMs)
+bool TJustOne::HandOver(const handover::TMessage &message, int timeoutMs, bool *refused)
 {
+    if (refused)
+        *refused = false;
     const QString path = MarkerPath();
     if (path.isEmpty() || !QFileInfo::exists(path))
         return false;
@@ -188,8 +192,11 @@ bool TJustOne::HandOver(const handover::TMessage &message, int timeoutMs)
     socket.write(bytes);
     if (!socket.waitForBytesWritten(timeoutMs))
         return false;
-    if (!socket.waitForReadyRead(timeoutMs))
+    if (!socket.waitForReadyRead(timeoutMs)) {
+        if (refused)
+            *refused = socket.state() == QLocalSocket::UnconnectedState;
         return false; // the window gave no answer: without the commit it drops the files
+    }
     char answer = 0;
     if (socket.read(&answer, 1) != 1 || answer != handover::kAccepted)
         return false;

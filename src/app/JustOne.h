@@ -49,7 +49,9 @@ public:
     // A later start: hands `message` to the running window. True only when
     // that window accepted it and was sent the commit; false (start
     // normally) when there is none, it declined, or it did not answer in time.
-    static bool HandOver(const handover::TMessage &message, int timeoutMs = 3000);
+    // `refused` (when given) tells whether the window ended the exchange
+    // without an answer: it did not understand the message.
+    static bool HandOver(const handover::TMessage &message, int timeoutMs = 3000, bool *refused = nullptr);
 
 signals:
     // Arguments arrived; `accept` says whether the window takes them.

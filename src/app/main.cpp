@@ -2,6 +2,7 @@
 #include "app/GuardedApplication.h"
 #include "app/JustOne.h"
 #include "app/core/CommandLine.h"
+#include "app/core/HandOver.h"
 #include "platform/DisplayFont.h"
 
 #include <QApplication>
@@ -46,6 +47,14 @@ int main(int argc, char *argv[])
         }
     }
 
+    // The desktop's permission to bring a window to the front, read before
+    // Qt takes it for its own window: a running window needs it instead.
+    QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
+    if (token.isEmpty())
+        token = qgetenv("DESKTOP_STARTUP_ID");
+    if (!handover::IsUsableToken(token))
+        token.clear();
+
     // Qt sees only the program's name: its own options ("-reverse",
     // "-stylesheet" ...) would take file names away. Qt settings come from
     // the environment (QT_QPA_PLATFORM, QT_SCALE_FACTOR ...).
@@ -80,8 +89,14 @@ int main(int argc, char *argv[])
     const bool ownInstance = qEnvironmentVariableIsSet(TJustOne::kOwnInstanceVariable);
     qunsetenv(TJustOne::kOwnInstanceVariable);
     // A running window that accepts new files takes this start's files.
-    if (!ownInstance && TJustOne::HandOver({startDirBytes, rawArguments}))
-        return 0;
+    if (!ownInstance) {
+        bool refused = false;
+        if (TJustOne::HandOver({startDirBytes, rawArguments, token}, 3000, &refused))
+            return 0;
+        // A window of an earlier version refuses the token's framing.
+        if (refused && !token.isEmpty() && TJustOne::HandOver({startDirBytes, rawArguments}))
+            return 0;
+    }
 
     TMainForm window;
     window.show();

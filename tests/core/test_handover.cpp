@@ -41,3 +41,29 @@ TEST(HandOverMessage, MalformedOrOversizedMessagesAreRefused)
     ASSERT_EQ(handover::Decode(handover::Encode({"/", names}), got), TDecode::Complete);
     EXPECT_EQ(got.arguments, names);
 }
+
+TEST(HandOverMessage, TheActivationTokenTravelsWithoutChangingTheMessageOfEarlierVersions)
+{
+    // Without a token: byte for byte what earlier windows understand.
+    const QByteArray plain = handover::Encode({"/a", {"x.txt"}});
+    EXPECT_EQ(plain, QByteArray("QUILLON2\0\0\0\x02\0\0\0\x02/a\0\0\0\x05x.txt", 27));
+
+    const TMessage sent{"/a", {"x.txt", "-I"}, "host-12-_TIME345"};
+    const QByteArray bytes = handover::Encode(sent);
+    TMessage got;
+    for (qsizetype cut = 0; cut < bytes.size(); ++cut)
+        EXPECT_EQ(handover::Decode(bytes.left(cut), got), TDecode::NeedMore) << cut;
+    ASSERT_EQ(handover::Decode(bytes, got), TDecode::Complete);
+    EXPECT_EQ(got.workingDir, sent.workingDir);
+    EXPECT_EQ(got.arguments, sent.arguments);
+    EXPECT_EQ(got.activationToken, sent.activationToken);
+    ASSERT_EQ(handover::Decode(plain, got), TDecode::Complete);
+    EXPECT_TRUE(got.activationToken.isEmpty());
+    // The token's framing needs its field: a count of one is malformed.
+    EXPECT_EQ(handover::Decode(QByteArray("QUILLON3\0\0\0\x01\0\0\0\x01/", 17), got), TDecode::Invalid);
+
+    EXPECT_TRUE(handover::IsUsableToken("0a1b2c_TIME99"));
+    for (const QByteArray &bad : {QByteArray(), QByteArray("a b"), QByteArray("a\nb"), QByteArray("a\0b", 3),
+                                  QByteArray("\xe4"), QByteArray(2000, 'x')})
+        EXPECT_FALSE(handover::IsUsableToken(bad)) << bad.toStdString();
+}

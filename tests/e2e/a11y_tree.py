@@ -2,6 +2,8 @@
 # Reads the running program through AT-SPI, as a screen reader does.
 #   a11y_tree.py main PID TEXTFILE CARET   the main window
 #   a11y_tree.py dialog PID TITLE [--no-fields]   an open dialog (with fields)
+#   a11y_tree.py tabs PID NAME...          the tab row shows exactly these files
+#   a11y_tree.py quit PID                  chooses "Datei > Beenden"
 # Prints the tree it walked; exits 1 naming every fault it found.
 import sys
 import time
@@ -140,6 +142,39 @@ def check_dialog(app, title, with_fields):
         fault("dialog %r has no field" % title)
 
 
+def main_frame(app):
+    frames = [c for c in app if c is not None and c.getRole() == pyatspi.ROLE_FRAME]
+    return frames[0] if frames else None
+
+
+def check_tabs(app, names):
+    shown = []
+    # Handed-over files arrive from the window's event loop.
+    for _ in range(50):
+        frame = main_frame(app)
+        if frame is not None:
+            shown = [n.name for n in by_role(walk(frame, 0, []), pyatspi.ROLE_PAGE_TAB)]
+            if shown == names:
+                return
+        time.sleep(0.1)
+    fault("tabs %r, expected %r" % (shown, names))
+
+
+def choose_quit(app):
+    frame = main_frame(app)
+    items = [n for n, _ in walk(frame, 0, []) if n.getRole() == pyatspi.ROLE_MENU_ITEM and n.name == "Beenden"] \
+        if frame is not None else []
+    if not items:
+        fault("no menu item \"Beenden\"")
+        return
+    try:
+        items[0].queryAction().doAction(0)
+    except Exception:
+        # A window that ends while it answers never sends the reply; the
+        # caller sees whether it ended.
+        pass
+
+
 def main():
     mode, pid = sys.argv[1], int(sys.argv[2])
     app = application(pid)
@@ -148,6 +183,10 @@ def main():
         return 1
     if mode == "main":
         check_main(app, sys.argv[3], int(sys.argv[4]))
+    elif mode == "tabs":
+        check_tabs(app, sys.argv[3:])
+    elif mode == "quit":
+        choose_quit(app)
     else:
         check_dialog(app, sys.argv[3], sys.argv[4:] != ["--no-fields"])
     for text in faults:

@@ -8,9 +8,12 @@ namespace handover {
 namespace {
 
 const char kMagic[] = "QUILLON2";
+// The same, with the activation token as the second field.
+const char kMagicWithToken[] = "QUILLON3";
 constexpr qsizetype kMagicSize = sizeof(kMagic) - 1;
-// Magic, then the number of fields (working directory and arguments), then
-// each field as its length and its bytes.
+static_assert(sizeof(kMagicWithToken) == sizeof(kMagic));
+// Magic, then the number of fields (working directory, [token,] arguments),
+// then each field as its length and its bytes.
 constexpr qsizetype kHeaderSize = kMagicSize + 4;
 
 void AppendField(QByteArray &out, const QByteArray &field)
@@ -25,27 +28,43 @@ void AppendField(QByteArray &out, const QByteArray &field)
 
 QByteArray Encode(const TMessage &message)
 {
-    QByteArray out(kMagic, kMagicSize);
+    const bool token = !message.activationToken.isEmpty();
+    QByteArray out(token ? kMagicWithToken : kMagic, kMagicSize);
     char count[4];
-    qToBigEndian(quint32(message.arguments.size() + 1), count);
+    qToBigEndian(quint32(message.arguments.size() + (token ? 2 : 1)), count);
     out.append(count, 4);
     AppendField(out, message.workingDir);
+    if (token)
+        AppendField(out, message.activationToken);
     for (const QByteArray &argument : message.arguments)
         AppendField(out, argument);
     return out;
 }
 
+bool IsUsableToken(const QByteArray &token)
+{
+    if (token.isEmpty() || token.size() > 1024)
+        return false;
+    for (const char c : token)
+        if (c < 0x21 || c > 0x7e)
+            return false;
+    return true;
+}
+
 TDecode Decode(const QByteArray &bytes, TMessage &message)
 {
     const qsizetype magicSeen = std::min(bytes.size(), kMagicSize);
-    if (std::memcmp(bytes.constData(), kMagic, size_t(magicSeen)) != 0)
+    const bool plain = std::memcmp(bytes.constData(), kMagic, size_t(magicSeen)) == 0;
+    const bool withToken = std::memcmp(bytes.constData(), kMagicWithToken, size_t(magicSeen)) == 0;
+    if (!plain && !withToken)
         return TDecode::Invalid;
     if (bytes.size() < kHeaderSize)
         return TDecode::NeedMore;
     const quint64 count = qFromBigEndian<quint32>(bytes.constData() + kMagicSize);
+    const quint64 leading = withToken ? 2 : 1;
     // Every field takes at least its length; a count that cannot fit is
     // refused before anything is waited for.
-    if (count == 0 || quint64(kHeaderSize) + 4 * count > quint64(kMaxMessageBytes))
+    if (count < leading || quint64(kHeaderSize) + 4 * count > quint64(kMaxMessageBytes))
         return TDecode::Invalid;
     TMessage got;
     qsizetype at = kHeaderSize;
@@ -62,6 +81,8 @@ TDecode Decode(const QByteArray &bytes, TMessage &message)
         at += qsizetype(length);
         if (k == 0)
             got.workingDir = field;
+        else if (k < leading)
+            got.activationToken = field;
         else
             got.arguments.append(field);
     }

@@ -17,6 +17,10 @@ struct TMessage
 {
     QByteArray workingDir;
     QList<QByteArray> arguments;
+    // What the desktop gave the start to bring a window to the front
+    // (XDG_ACTIVATION_TOKEN on Wayland, DESKTOP_STARTUP_ID on X11); the
+    // window uses it, since a compositor lets only the started program do so.
+    QByteArray activationToken = {};
 };
 
 constexpr qsizetype kMaxMessageBytes = 1 << 20;
@@ -24,7 +28,15 @@ constexpr char kAccepted = 'A';
 constexpr char kDeclined = 'D';
 constexpr char kCommit = 'C';
 
+// Without a token the bytes are the ones every earlier version sends and
+// understands; with one they carry it in a second framing that earlier
+// windows refuse (the start then hands over again without it).
 QByteArray Encode(const TMessage &message);
+
+// A token worth passing on to the window system: printable ASCII of
+// reasonable length. Anything else (a NUL would cut it short in the
+// environment) is dropped; the window then comes to the front as it can.
+bool IsUsableToken(const QByteArray &token);
 
 enum class TDecode { Complete, NeedMore, Invalid };
 // Decodes a message from the bytes received so far.
