@@ -4,6 +4,7 @@
 #include "editor/MultEdit.h"
 #include "editor/XMemo.h"
 
+#include <QAccessible>
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
@@ -207,6 +208,8 @@ TEST(FileEncodingEditor, CtrlTwoWritesTheQuotesInTheFilesEncodingAndNewFilesTake
     EXPECT_EQ(editor.ControlAt(0)->Text(), "ü„”");
     EXPECT_EQ(editor.ControlAt(1)->Text(), QByteArray("\xFC\x84\x94"));
     EXPECT_EQ(editor.ControlList().At(0)->Encoding(), TEncoding::Utf8);
+    QAccessibleTextInterface *read = QAccessible::queryAccessibleInterface(editor.ControlAt(0))->textInterface();
+    EXPECT_EQ(read->text(0, read->characterCount()), QStringLiteral("ü„”")) << "a screen reader hears the characters";
 
     // A text of ASCII alone, unchanged, follows the default; others keep theirs.
     editor.SetDefaultEncoding(TEncoding::Utf8);
