@@ -113,8 +113,8 @@ public:
     void SetHideSelection(bool on);
     bool PlainText() const { return m_plainText; }
     void SetPlainText(bool on) { m_plainText = on; }
-    // Overwrite mode: a typed byte replaces the one right of the caret, one
-    // undo step per key. A line end or the end of the text is never typed
+    // Overwrite mode: a typed character replaces the one right of the caret,
+    // one undo step per key. A line end or the end of the text is never typed
     // over (typing there inserts, lines never join); a selection is replaced
     // as in insert mode.
     bool Overwrite() const { return m_overwrite; }
