@@ -36,7 +36,7 @@ TEST_F(FileEncodingTest, LoadDecidesTheEncodingAndSaveKeepsEveryByte)
     QByteArray planes;
     for (char32_t c : {0x80u, 0x7FFu, 0x800u, 0xFFFDu, 0x10000u, 0x1F600u, 0xE0001u, 0x10FFFFu})
         planes += QString::fromUcs4(&c, 1).toUtf8();
-    QByteArray deepInvalid = QByteArray("Grüße ").repeated(200000);
+    QByteArray deepInvalid = QByteArray("Grüße ").repeated(1000000); // past the first piece read
     deepInvalid.insert(deepInvalid.size() / 2, '\xFF');
     const struct
     {
@@ -49,6 +49,7 @@ TEST_F(FileEncodingTest, LoadDecidesTheEncodingAndSaveKeepsEveryByte)
         {QByteArray("\xFF\xFEG\0r\0\xFC\0\xDF\0e\0", 12), TEncoding::Utf8, TEncoding::Cp1252},
         {QByteArray("f\xC3\xBC\0r", 5), TEncoding::Utf8, TEncoding::Cp1252},
         {"nur ASCII\r\n", TEncoding::Utf8, TEncoding::Utf8},
+        {"", TEncoding::Utf8, TEncoding::Utf8},
         {"nur ASCII\r\n", TEncoding::Cp1252, TEncoding::Cp1252},
     };
     int n = 0;
