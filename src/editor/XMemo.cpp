@@ -928,8 +928,10 @@ void TXMemo::HandleKey(QKeyEvent *event)
         return;
     }
     if (event->matches(QKeySequence::Paste)) {
-        // Past the question before a Windows-1252 text loses characters.
-        PasteText(QApplication::clipboard()->text());
+        // Past the question before a Windows-1252 text loses characters;
+        // as the control's own paste, nothing without text to paste.
+        if (const QMimeData *mime = QApplication::clipboard()->mimeData(); canInsertFromMimeData(mime))
+            PasteText(mime->text());
         event->accept();
         return;
     }

@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QClipboard>
 #include <QLabel>
+#include <QMimeData>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -169,6 +170,10 @@ TEST_F(FileEncodingTest, PasteAsksBeforeWindows1252LosesCharactersAndCopyGivesTh
     Key(&memo, Qt::Key_V, Qt::ControlModifier);
     EXPECT_EQ(memo.Text(), "Łódź 👍ü");
     EXPECT_EQ(user.Questions.size(), 2);
+    QApplication::clipboard()->setMimeData(new QMimeData);
+    memo.Select(0, 2);
+    Key(&memo, Qt::Key_V, Qt::ControlModifier); // nothing to paste: nothing changes
+    EXPECT_EQ(memo.Text(), "Łódź 👍ü");
     memo.Select(0, memo.TextLength());
     memo.CopyToClipboard();
     EXPECT_EQ(QApplication::clipboard()->text(), QStringLiteral("Łódź 👍ü"));
