@@ -18,6 +18,7 @@
 #include "platform/KeyState.h"
 #include "platform/WindowActivation.h"
 #include "platform/core/Cp1252.h"
+#include "platform/core/EncodedText.h"
 #include "print/PageDlg.h"
 #include "print/PrintDialogs.h"
 #include "print/PrintPreview.h"
@@ -33,6 +34,7 @@
 #include <QFontInfo>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QActionGroup>
 #include <QLocale>
 #include <QMenuBar>
 #include <QPrinter>
@@ -68,6 +70,7 @@ const QString kColSpoken = QStringLiteral("Spalte");
 const QString kSizeSpoken = QStringLiteral("Größe");
 const QString kHintSpoken = QStringLiteral("Hinweis");
 const QString kModeSpoken = QStringLiteral("Schreibmodus");
+const QString kEncodingSpoken = QStringLiteral("Kodierung");
 
 void SetLabelText(QLabel *label, const QString &spoken, const QString &text)
 {
@@ -200,10 +203,13 @@ void TMainForm::BuildStatusPanel()
         keys[i]->move(x[i], 4);
         keys[i]->hide();
     }
-    // The key panel keeps to the right edge, the hint label fills up to it.
+    m_encodingLabel = MakeLabel(m_infoPanel, "EncodingLabel", QString(), QStringLiteral("Kodierung der Datei"));
+    // The key panel keeps to the right edge, the encoding before it, the
+    // hint label fills up to them.
     auto *row = new QHBoxLayout(m_infoPanel);
     row->setContentsMargins(0, 0, 0, 0);
     row->addStretch(1);
+    row->addWidget(m_encodingLabel);
     row->addWidget(keyPanel);
 }
 
@@ -296,6 +302,27 @@ void TMainForm::BuildMenu()
     m_wordWrapCurrentFileAction =
         AddItem(optionen, "WordWrap1", QStringLiteral("&Zeilenumbruch"), [this] { ToggleWordWrapCurrentFile(); });
     m_wordWrapCurrentFileAction->setCheckable(true);
+    QMenu *kodierung = optionen->addMenu(QStringLiteral("&Kodierung"));
+    kodierung->setObjectName(QStringLiteral("Kodierung1"));
+    kodierung->menuAction()->setObjectName(QStringLiteral("Kodierung1"));
+    kodierung->installEventFilter(this);
+    m_showAsWindows1252Action = AddItem(kodierung, "AlsWindows1252", QStringLiteral("Als &Windows-1252 anzeigen"),
+                                        [this] { ShowCurrentFileAsWindows1252(); });
+    m_showAsUtf8Action =
+        AddItem(kodierung, "AlsUTF8", QStringLiteral("Als &UTF-8 anzeigen"), [this] { ShowCurrentFileAsUtf8(); });
+    auto *shownAs = new QActionGroup(kodierung);
+    for (QAction *item : {m_showAsWindows1252Action, m_showAsUtf8Action}) {
+        item->setCheckable(true);
+        shownAs->addAction(item);
+    }
+    kodierung->addSeparator();
+    m_convertToWindows1252Action = AddItem(kodierung, "InWindows1252", QStringLiteral("In Windows-&1252 umwandeln"),
+                                           [this] { ConvertCurrentFileToWindows1252(); });
+    m_convertToUtf8Action =
+        AddItem(kodierung, "InUTF8", QStringLiteral("In UTF-&8 umwandeln"), [this] { ConvertCurrentFileToUtf8(); });
+    for (QAction *item : kodierung->actions())
+        item->setData(400); // F1 on them: the page of the menu they are in
+    connect(kodierung, &QMenu::aboutToShow, this, [this] { ShowEncoding(m_editor->CurrentControl()); });
     AddItem(optionen, "AlleDateien1", QStringLiteral("--Alle Dateien--"), {})->setEnabled(false);
     m_fontAllFilesAction =
         AddItem(optionen, "Schriftart2", QStringLiteral("Schrift&art"), [this] { ChooseFontAllFiles(); });
@@ -477,6 +504,7 @@ void TMainForm::ApplySettings(const settings::TSettings &stored)
     m_takeNewFilesAction->setChecked(stored.newFiles);
     m_justOne->SetActive(m_takeNewFilesAction->isChecked());
     m_editor->SetFilter(stored.filter);
+    m_editor->SetDefaultEncoding(stored.defaultEncoding);
     m_editor->LeftMargin = stored.leftMargin;
     m_editor->RightMargin = stored.rightMargin;
     m_editor->TopMargin = stored.topMargin;
@@ -562,6 +590,7 @@ settings::TSettings TMainForm::CurrentSettings() const
     current.otherEditor = m_editor->OtherEditor();
     current.newFiles = m_takeNewFilesAction->isChecked();
     current.filter = m_editor->Filter();
+    current.defaultEncoding = m_editor->DefaultEncoding();
     current.leftMargin = m_editor->LeftMargin;
     current.rightMargin = m_editor->RightMargin;
     current.topMargin = m_editor->TopMargin;
@@ -683,6 +712,7 @@ void TMainForm::ShowCurrentFileState(QObject *)
     SetLabelText(m_sizeLabel, kSizeSpoken, QString::number(memo->TextLength()));
     PlaceNumbers({m_rowLabel, m_colLabel, m_sizeLabel}, m_hintLabel);
     m_wordWrapCurrentFileAction->setChecked(memo->WordWrap());
+    ShowEncoding(memo);
 
     // Linux names may hold " : " themselves; the title's own separator is
     // the last one, or the caption would grow with every update.
@@ -736,7 +766,67 @@ void TMainForm::InsertDate()
     QString text = locale.toString(now.date(), QLocale::ShortFormat);
     if (now.time() != QTime(0, 0, 0))
         text += QLatin1Char(' ') + locale.toString(now.time(), QLocale::LongFormat);
-    memo->SetSelText(cp1252::FromQString(text));
+    memo->SetSelText(memo->BytesFor(text));
+}
+
+void TMainForm::ShowEncoding(const TXMemo *memo)
+{
+    const bool any = memo != nullptr;
+    const encoding::TEncoding shown = any ? memo->Encoding() : m_editor->DefaultEncoding();
+    SetLabelText(m_encodingLabel, kEncodingSpoken, encoding::Name(shown));
+    m_showAsWindows1252Action->setChecked(shown == encoding::TEncoding::Cp1252);
+    m_showAsUtf8Action->setChecked(shown == encoding::TEncoding::Utf8);
+    for (QAction *item : {m_showAsWindows1252Action, m_showAsUtf8Action})
+        item->setEnabled(any);
+    m_convertToWindows1252Action->setEnabled(any && shown != encoding::TEncoding::Cp1252);
+    m_convertToUtf8Action->setEnabled(any && shown != encoding::TEncoding::Utf8);
+}
+
+void TMainForm::ShowCurrentFileAsWindows1252()
+{
+    if (TXMemo *memo = m_editor->CurrentControl())
+        memo->SetEncoding(encoding::TEncoding::Cp1252);
+    ShowCurrentFileState(nullptr);
+}
+
+void TMainForm::ShowCurrentFileAsUtf8()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    if (memo->Encoding() != encoding::TEncoding::Utf8
+        && !encoding::IsUtf8(memo->CharacterPointer(), std::size_t(memo->TextLength()))) {
+        dialogs::ShowMessage(this, apptitle::Title(),
+                             QStringLiteral("Die Datei ist kein gültiger UTF-8-Text und kann nicht als UTF-8 "
+                                            "angezeigt werden."),
+                             dialogs::TKind::Information);
+    } else {
+        memo->SetEncoding(encoding::TEncoding::Utf8);
+    }
+    ShowCurrentFileState(nullptr);
+}
+
+void TMainForm::ConvertCurrentFileToWindows1252()
+{
+    TXMemo *memo = m_editor->CurrentControl();
+    if (!memo)
+        return;
+    encodedtext::TUnholdable missing;
+    if (!memo->ConvertTo(encoding::TEncoding::Cp1252, &missing) && missing.Found()) {
+        dialogs::ShowMessage(this, apptitle::Title(),
+                             QStringLiteral("Die Datei kann nicht in Windows-1252 umgewandelt werden: das Zeichen "
+                                            "%1 in Zeile %2 ist darin nicht darstellbar.")
+                                 .arg(encodedtext::Describe(missing.character), QString::number(missing.line)),
+                             dialogs::TKind::Information);
+    }
+    ShowCurrentFileState(nullptr);
+}
+
+void TMainForm::ConvertCurrentFileToUtf8()
+{
+    if (TXMemo *memo = m_editor->CurrentControl())
+        memo->ConvertTo(encoding::TEncoding::Utf8);
+    ShowCurrentFileState(nullptr);
 }
 
 void TMainForm::ChooseFontCurrentFile()

@@ -66,12 +66,17 @@ private:
 
     void UpdateKeyLabels(bool show);
     void UpdateInsertLabel();
+    void ShowEncoding(const TXMemo *memo);
 
 private slots:
     // The menu's commands.
     void InsertDate();
     void ChooseFontCurrentFile();
     void ToggleWordWrapCurrentFile();
+    void ShowCurrentFileAsWindows1252();
+    void ShowCurrentFileAsUtf8();
+    void ConvertCurrentFileToWindows1252();
+    void ConvertCurrentFileToUtf8();
     void ChooseFontAllFiles();
     void ToggleWordWrapAllFiles();
     void CloseCurrentFile();
@@ -122,6 +127,10 @@ private:
     QAction *m_goToLineAction = nullptr;
     QAction *m_fontCurrentFileAction = nullptr;
     QAction *m_wordWrapCurrentFileAction = nullptr;
+    QAction *m_showAsWindows1252Action = nullptr;
+    QAction *m_showAsUtf8Action = nullptr;
+    QAction *m_convertToWindows1252Action = nullptr;
+    QAction *m_convertToUtf8Action = nullptr;
     QAction *m_fontAllFilesAction = nullptr;
     QAction *m_wordWrapAllFilesAction = nullptr;
     QAction *m_filterAction = nullptr;
@@ -138,6 +147,7 @@ private:
     QLabel *m_colLabel = nullptr;
     QLabel *m_sizeLabel = nullptr;
     QLabel *m_hintLabel = nullptr;
+    QLabel *m_encodingLabel = nullptr;
     QLabel *m_capsLabel = nullptr;
     QLabel *m_insertLabel = nullptr;
     QLabel *m_numLabel = nullptr;

@@ -115,6 +115,7 @@ TOpenFile *TMultiEditor::NewTab(const QString &fullName, bool untitled)
     }
     file->SetFileName(fullName, untitled);
     control->SetPlainText(m_plainText);
+    control->SetDefaultEncoding(m_defaultEncoding);
     SetFileIndex(m_tabRow->currentIndex());
     return file;
 }
@@ -379,8 +380,9 @@ void TMultiEditor::RunShortcuts(TXMemo *control, int &key, Qt::KeyboardModifiers
         return;
     }
     if (ctrl && !alt && keystate::IsKeyOfTwo(control->NativeScanCode(), key)) {
-        // „ and ” as Windows-1252 bytes; the key then goes on to the control.
-        control->SetSelText(QByteArray(1, withShift ? '\x94' : '\x84'));
+        // „ and ”, the Windows-1252 bytes 0x84 and 0x94, in the file's
+        // encoding; the key then goes on to the control.
+        control->SetSelText(encodedtext::Cp1252Character(withShift ? 0x94 : 0x84, control->Encoding()));
     }
     if ((key == Qt::Key_Tab || key == Qt::Key_Backtab) && ctrl) {
         const int count = FileCount();
@@ -521,6 +523,12 @@ void TMultiEditor::SetOverwrite(bool on)
 {
     m_overwrite = on;
     ForEachControl([&](TXMemo *control) { control->SetOverwrite(on); });
+}
+
+void TMultiEditor::SetDefaultEncoding(encoding::TEncoding encoding)
+{
+    m_defaultEncoding = encoding;
+    ForEachControl([&](TXMemo *control) { control->SetDefaultEncoding(encoding); });
 }
 
 void TMultiEditor::EditorFontChanged()

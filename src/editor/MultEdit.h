@@ -43,6 +43,9 @@ public:
     void SetPlainText(bool on);
     bool Overwrite() const { return m_overwrite; }
     void SetOverwrite(bool on);
+    // The encoding of new files and of files of ASCII alone.
+    encoding::TEncoding DefaultEncoding() const { return m_defaultEncoding; }
+    void SetDefaultEncoding(encoding::TEncoding encoding);
     QString OtherEditor() const { return m_otherEditor; }
     void SetOtherEditor(const QString &command) { m_otherEditor = command; }
 
@@ -86,4 +89,5 @@ private:
     bool m_plainText = true;
     bool m_overwrite = false;
     QString m_otherEditor = QStringLiteral("Write.Exe");
+    encoding::TEncoding m_defaultEncoding = encoding::TEncoding::Cp1252;
 };

@@ -29,6 +29,11 @@ void TOpenFile::SetFileName(const QString &name, bool untitled)
         ShowTip();
 }
 
+encoding::TEncoding TOpenFile::Encoding() const
+{
+    return m_control ? m_control->Encoding() : encoding::TEncoding::Cp1252;
+}
+
 void TOpenFile::ShowTip() const
 {
     if (m_tabs)

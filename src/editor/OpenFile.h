@@ -4,6 +4,8 @@
 // hold this object, so their answer reaches that file even when another one
 // came to the front or it was closed in the meantime.
 #include "platform/core/DiskIdentity.h"
+#include "platform/core/Encoding.h"
+
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -23,6 +25,8 @@ public:
     // Untitled: no file on disk yet; saving asks for a name.
     bool Untitled() const { return m_untitled; }
     TXMemo *Control() const { return m_control; }
+    // The encoding the file's bytes are shown, typed and searched in.
+    encoding::TEncoding Encoding() const;
 
     // Every change of the name goes through here, so that the tab, the tab
     // row's tip while the file is in front, and the control's hint never

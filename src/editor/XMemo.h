@@ -1,9 +1,10 @@
 #pragma once
-// The text control of one open file. The document is the file's bytes
-// (one byte = one Windows-1252 character); positions, lengths and line
-// starts are byte offsets.
+// The text control of one open file. The document is the file's bytes,
+// shown as Windows-1252 (one byte = one character) or as UTF-8; positions,
+// lengths and line starts are byte offsets.
 #include "editor/core/ReplaceRecord.h"
 #include "editor/core/ShownText.h"
+#include "platform/core/EncodedText.h"
 #include "platform/core/Encoding.h"
 #include "platform/core/TextFile.h"
 #include "print/core/LinePrinter.h"
@@ -112,8 +113,8 @@ public:
     void SetHideSelection(bool on);
     bool PlainText() const { return m_plainText; }
     void SetPlainText(bool on) { m_plainText = on; }
-    // Overwrite mode: a typed byte replaces the one right of the caret, one
-    // undo step per key. A line end or the end of the text is never typed
+    // Overwrite mode: a typed character replaces the one right of the caret,
+    // one undo step per key. A line end or the end of the text is never typed
     // over (typing there inserts, lines never join); a selection is replaced
     // as in insert mode.
     bool Overwrite() const { return m_overwrite; }
@@ -146,6 +147,28 @@ public:
     // How the bytes are shown, typed and searched: Windows-1252 (one byte is
     // one character) or UTF-8.
     encoding::TEncoding Encoding() const { return m_encoding; }
+    // Shows the same bytes in `encoding`; no byte changes.
+    void SetEncoding(encoding::TEncoding encoding);
+    // The encoding a load gives a text of ASCII alone; a text that took the
+    // old one and is unchanged takes the new one too.
+    encoding::TEncoding DefaultEncoding() const { return m_defaultEncoding; }
+    void SetDefaultEncoding(encoding::TEncoding encoding);
+    // Whether the encoding came from the default (nothing in the text
+    // decided it) and nothing has been typed since.
+    bool EncodingFromDefault() const { return m_encodingFromDefault && !Modified(); }
+    // Rewrites the whole text in `target` as one undo step that also takes
+    // the encoding back. False, with the first character `target` cannot
+    // hold in `missing`, when the text stays as it is.
+    bool ConvertTo(encoding::TEncoding target, encodedtext::TUnholdable *missing = nullptr);
+    // Characters (not bytes) in [from, to).
+    qint64 CharacterCount(qint64 from, qint64 to) const;
+    // Text for the text's bytes: `text` in the text's encoding; in
+    // Windows-1252 a character it cannot hold becomes "?".
+    QByteArray BytesFor(const QString &text) const;
+    QString TextOf(const QByteArray &bytes) const;
+    // `text` (from the clipboard) at the selection, asking first when
+    // Windows-1252 would lose characters of it; false when nothing went in.
+    bool PasteText(const QString &text);
     bool CanFocus() const;
 
     // A text with a line too long to lay out is shown with extra line
@@ -160,7 +183,9 @@ signals:
     void Exit(TXMemo *sender);
     // A handler may set `key` to 0: the control then ignores the key.
     void KeyDown(TXMemo *sender, int &key, Qt::KeyboardModifiers shift);
-    // One byte typed (printable, or 8, 9, 13, 27); 0 drops it.
+    // One byte typed (printable, or 8, 9, 13, 27); 0 drops it. A character
+    // of several UTF-8 bytes comes as its first byte: 0 drops all of them,
+    // any other value keeps them.
     void KeyPress(TXMemo *sender, char &key);
     void KeyUp(TXMemo *sender, int &key, Qt::KeyboardModifiers shift);
     void MouseDown(TXMemo *sender, QMouseEvent *event);
@@ -198,9 +223,13 @@ private:
     void ApplyFont();
     void HandleKey(QKeyEvent *event);
     void TypeBytes(const QByteArray &bytes);
-    // The bytes right of the caret, up to `count`, that overwrite mode may
-    // type over: none of a line end.
+    // Hands each typed character to KeyPress; what the handlers keep.
+    QByteArray PressEach(const QByteArray &bytes);
+    // The bytes of up to `count` characters right of the caret that
+    // overwrite mode may type over: none of a line end.
     qint64 OverwritableLength(qint64 count) const;
+    void ApplyCodePage();
+    bool AskBeforeLosing(const QString &text);
     // Makes sure the memory an edit needs is there before the text control
     // is touched: it cannot recover from running out half-way.
     void EnsureEditRoom(qint64 removed, qint64 inserted);
@@ -227,6 +256,10 @@ private:
     bool m_plainText = true;
     bool m_overwrite = false;
     encoding::TEncoding m_encoding = encoding::TEncoding::Cp1252;
+    encoding::TEncoding m_defaultEncoding = encoding::TEncoding::Cp1252;
+    bool m_encodingFromDefault = true;
+    // Conversions in the undo history, by token: the encodings before and after.
+    std::map<int, std::pair<encoding::TEncoding, encoding::TEncoding>> m_conversions;
     quint32 m_nativeScanCode = 0;
     bool m_parentFont = true;
     bool m_forcedModified = false;
@@ -252,6 +285,7 @@ private:
 };
 
 // Utility operations on any text control.
+// The clipboard's text at the selection (see TXMemo::PasteText).
 void PastePlainText(TXMemo *memo);
 // Throw TEditorError with the German message on failure.
 void LoadTextFile(TXMemo *memo, const QString &fileName);

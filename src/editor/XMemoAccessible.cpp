@@ -1,7 +1,6 @@
 #include "editor/XMemoAccessible.h"
 
 #include "editor/XMemo.h"
-#include "platform/core/Cp1252.h"
 
 #include <QFontMetrics>
 
@@ -96,7 +95,7 @@ void TXMemoAccessible::setCursorPosition(int position)
 
 QString TXMemoAccessible::text(int startOffset, int endOffset) const
 {
-    return cp1252::ToQString(Memo()->TextRange(startOffset, endOffset));
+    return Memo()->TextOf(Memo()->TextRange(startOffset, endOffset));
 }
 
 int TXMemoAccessible::characterCount() const

@@ -43,6 +43,7 @@ TSettings Changed()
     s.wordWrap = false;
     s.otherEditor = QStringLiteral("/usr/bin/gedit --neu");
     s.newFiles = false;
+    s.defaultEncoding = encoding::TEncoding::Utf8;
     s.filter = QStringLiteral("Alles|*");
     s.leftMargin = 15;
     s.rightMargin = 0;
@@ -77,7 +78,7 @@ TEST(Settings, TheFileLooksAsItAlwaysHas)
                                 "\r\n[Font]\r\nName=DejaVu Sans Mono\r\nHeight=-17\r\nSize=13\r\nColor=255\r\n"
                                 "Bold=1\r\nItalic=1\r\nUnderline=1\r\nStrikeOut=1\r\nPitch=1\r\n"
                                 "\r\n[Options]\r\nDragAccept=0\r\nWordWrap=0\r\nOtherEditor=/usr/bin/gedit --neu\r\n"
-                                "NewFiles=0\r\n"
+                                "NewFiles=0\r\nEncoding=UTF-8\r\n"
                                 "\r\n[Files]\r\nFilter=Alles|*\r\n"
                                 "\r\n[Margin]\r\nLeft=15\r\nRight=0\r\nTop=-3\r\nBottom=2147483647\r\n"));
 }
@@ -92,6 +93,7 @@ TEST(Settings, AnEmptyFileGivesTheDefaultsAndKeepsTheOtherEditor)
     EXPECT_EQ(read.left, settings::kNoPosition);
     EXPECT_EQ(read.leftMargin, 10);
     EXPECT_TRUE(read.newFiles);
+    EXPECT_EQ(read.defaultEncoding, encoding::TEncoding::Cp1252);
 
     // Only margins: everything else as from an empty file.
     TSettings margins = ReadFrom("[margin]\nleft=5\nRIGHT=-3\nTop=20\nBottom=0\n");
@@ -138,6 +140,13 @@ TEST(Settings, UnusableValuesCountAsNone)
     EXPECT_EQ(font.font.color, 0) << "system colours are not applied";
     EXPECT_EQ(font.font.pitch, 0);
     EXPECT_TRUE(font.font.bold) << "any integer other than 0 is true";
+
+    for (const auto &[value, expected] :
+         {std::pair{"1252", encoding::TEncoding::Cp1252}, std::pair{" utf-8 ", encoding::TEncoding::Utf8},
+          std::pair{"UTF8", encoding::TEncoding::Cp1252}, std::pair{"latin1", encoding::TEncoding::Cp1252},
+          std::pair{"", encoding::TEncoding::Cp1252}}) {
+        EXPECT_EQ(ReadFrom(QByteArray("[Options]\nEncoding=") + value + "\n").defaultEncoding, expected) << value;
+    }
 
     const TSettings options = ReadFrom("[Options]\nDragAccept=nein\nWordWrap=0\nNewFiles=\n[Margin]\nLeft=x\nTop=0x\n");
     EXPECT_TRUE(options.dragAccept) << "not a number: the default";

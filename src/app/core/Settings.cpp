@@ -21,8 +21,8 @@ auto Fields(const TSettings &s)
 {
     const TFontSettings &f = s.font;
     return std::tie(s.left, s.top, s.width, s.height, f.name, f.height, f.size, f.color, f.bold, f.italic, f.underline,
-                    f.strikeOut, f.pitch, s.dragAccept, s.wordWrap, s.otherEditor, s.newFiles, s.filter, s.leftMargin,
-                    s.rightMargin, s.topMargin, s.bottomMargin);
+                    f.strikeOut, f.pitch, s.dragAccept, s.wordWrap, s.otherEditor, s.newFiles, s.defaultEncoding,
+                    s.filter, s.leftMargin, s.rightMargin, s.topMargin, s.bottomMargin);
 }
 
 qint32 Position(const TIniFile &ini, const QString &key)
@@ -75,6 +75,8 @@ void TSettings::Read(const TIniFile &ini)
     wordWrap = ini.ReadBool(kOptions, QStringLiteral("WordWrap"), true);
     otherEditor = ini.ReadString(kOptions, QStringLiteral("OtherEditor"), otherEditor);
     newFiles = ini.ReadBool(kOptions, QStringLiteral("NewFiles"), true);
+    defaultEncoding = encoding::TEncoding::Cp1252;
+    encoding::ParseName(ini.ReadString(kOptions, QStringLiteral("Encoding"), QString()), defaultEncoding);
     filter = ini.ReadString(kFiles, QStringLiteral("Filter"), DefaultFilter());
     leftMargin = ini.ReadInteger(kMargin, QStringLiteral("Left"), 10);
     rightMargin = ini.ReadInteger(kMargin, QStringLiteral("Right"), 10);
@@ -101,6 +103,7 @@ void TSettings::Write(TIniFile &ini) const
     ini.WriteBool(kOptions, QStringLiteral("WordWrap"), wordWrap);
     ini.WriteString(kOptions, QStringLiteral("OtherEditor"), otherEditor);
     ini.WriteBool(kOptions, QStringLiteral("NewFiles"), newFiles);
+    ini.WriteString(kOptions, QStringLiteral("Encoding"), encoding::Name(defaultEncoding));
     ini.WriteString(kFiles, QStringLiteral("Filter"), filter);
     ini.WriteInteger(kMargin, QStringLiteral("Left"), leftMargin);
     ini.WriteInteger(kMargin, QStringLiteral("Right"), rightMargin);

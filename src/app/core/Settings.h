@@ -2,6 +2,8 @@
 // What the settings file holds, with the rules for values that are missing
 // or unusable. The window fills one from itself to write it, and applies one
 // that was read; neither side spells a key.
+#include "platform/core/Encoding.h"
+
 #include <QString>
 #include <limits>
 
@@ -49,6 +51,8 @@ struct TSettings
     bool wordWrap = true;
     QString otherEditor;
     bool newFiles = true;
+    // Of new files and of files of ASCII alone.
+    encoding::TEncoding defaultEncoding = encoding::TEncoding::Cp1252;
     QString filter = DefaultFilter();
     // Print margins in millimetres; no bounds, 0 or less prints none.
     qint32 leftMargin = 10;

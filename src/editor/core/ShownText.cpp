@@ -1,5 +1,7 @@
 #include "editor/core/ShownText.h"
 
+#include "platform/core/Utf8.h"
+
 #include <algorithm>
 #include <utility>
 
@@ -12,7 +14,7 @@ bool IsBlank(char c)
 
 } // namespace
 
-TShownText::TShownText(QByteArray bytes, qint64 longest, qint64 piece) : m_bytes(std::move(bytes))
+TShownText::TShownText(QByteArray bytes, qint64 longest, qint64 piece, bool utf8) : m_bytes(std::move(bytes))
 {
     const char *data = m_bytes.constData();
     const qint64 size = m_bytes.size();
@@ -22,16 +24,17 @@ TShownText::TShownText(QByteArray bytes, qint64 longest, qint64 piece) : m_bytes
         while (end < size && data[end] != '\n' && data[end] != '\r')
             ++end;
         if (end - start > longest)
-            BreakLine(start, end, line, piece);
+            BreakLine(start, end, line, piece, utf8);
         if (end >= size)
             break;
         start = end + (data[end] == '\r' && end + 1 < size && data[end + 1] == '\n' ? 2 : 1);
     }
 }
 
-void TShownText::BreakLine(qint64 start, qint64 end, qint64 line, qint64 piece)
+void TShownText::BreakLine(qint64 start, qint64 end, qint64 line, qint64 piece, bool utf8)
 {
     const char *data = m_bytes.constData();
+    const auto *bytes = reinterpret_cast<const utf8::Byte *>(data);
     for (qint64 from = start; end - from > piece;) {
         qint64 at = from + piece;
         for (qint64 b = at; b > from + piece / 2; --b) {
@@ -39,6 +42,11 @@ void TShownText::BreakLine(qint64 start, qint64 end, qint64 line, qint64 piece)
                 at = b;
                 break;
             }
+        }
+        if (utf8) {
+            const qint64 first = utf8::SequenceStart(bytes, m_bytes.size(), at);
+            // A piece holds at least one character, whatever its size.
+            at = first > from ? first : std::min(end, from + std::max<qint64>(1, utf8::LeadOf(bytes[from]).length));
         }
         m_breaks.push_back({at, line});
         from = at;

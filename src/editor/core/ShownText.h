@@ -10,8 +10,9 @@ class TShownText
 {
 public:
     // Every line longer than `longest` bytes is broken into pieces of at
-    // most `piece` bytes, after a blank where the piece's second half has one.
-    TShownText(QByteArray bytes, qint64 longest, qint64 piece);
+    // most `piece` bytes, after a blank where the piece's second half has one;
+    // in `utf8` text never inside a character.
+    TShownText(QByteArray bytes, qint64 longest, qint64 piece, bool utf8 = false);
 
     const QByteArray &Bytes() const { return m_bytes; }
     // The real positions the extra breaks stand before, in rising order.
@@ -31,7 +32,7 @@ private:
         qint64 real; // the break stands before this byte
         qint64 line; // real line it breaks
     };
-    void BreakLine(qint64 start, qint64 end, qint64 line, qint64 piece);
+    void BreakLine(qint64 start, qint64 end, qint64 line, qint64 piece, bool utf8);
 
     QByteArray m_bytes;
     std::vector<TBreak> m_breaks;
