@@ -1,10 +1,10 @@
 #pragma once
 // Notices open files that other programs changed, removed or only touched:
 // when the window becomes active, when a tab is shown, and every two seconds
-// for the file in front. A stat per file: 1,000 open files cost about a
-// millisecond, only when the window is activated, and nothing at rest, while
-// a watch per file would use up the user's inotify watches and lose track of
-// every file saved by renaming.
+// for the file in front. A stat per file: 1,000 open files cost a few
+// milliseconds when the window is activated and nothing measurable at rest,
+// as little as a watch per file, which would use up the user's inotify
+// watches and lose track of every file saved by renaming.
 #include "editor/OpenFile.h"
 
 #include <QObject>
