@@ -19,8 +19,7 @@ TEST(DiskChange, VerdictsReadTheFileOnlyWhenTheSizeAloneCannotTell)
     const TDiskIdentity base = File(10, 100);
     int reads = 0;
     quint64 onDisk = 42;
-    const auto judge = [&](bool modified, const TDiskIdentity &now,
-                           std::optional<TDiskIdentity> told = std::nullopt) {
+    const auto judge = [&](bool modified, const TDiskIdentity &now, std::optional<TDiskIdentity> told = std::nullopt) {
         const diskchange::TKnown known{base, 42, modified, told};
         return diskchange::Judge(known, now, [&](quint64 &sum) { return ++reads, sum = onDisk, true; });
     };

@@ -130,8 +130,9 @@ TEST_F(DiskChangeTest, SavingOverAnotherProgramsChangeAsksAndNoKeepsBoth)
     user.Answers << TAnswer::No << TAnswer::Yes;
     EXPECT_FALSE(editor.SaveFileClick(nullptr));
     EXPECT_EQ(user.Questions,
-              QStringList{Warning(QStringLiteral("Die Datei %1 wurde seit dem Laden geändert. Trotzdem überschreiben ?"),
-                                  path)});
+              QStringList{
+                  Warning(QStringLiteral("Die Datei %1 wurde seit dem Laden geändert. Trotzdem überschreiben ?"),
+                          path)});
     EXPECT_EQ(ReadBytes(path), QByteArray("deren Text\r\n"));
     EXPECT_EQ(memo->Text(), QByteArray("mein Anfang\r\n"));
     EXPECT_TRUE(memo->Modified());
