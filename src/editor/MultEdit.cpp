@@ -1,5 +1,6 @@
 #include "editor/MultEdit.h"
 
+#include "editor/DiskWatcher.h"
 #include "editor/GotoDlg.h"
 #include "editor/core/FileNames.h"
 #include "editor/core/Navigation.h"
@@ -40,6 +41,8 @@ TMultiEditor::TMultiEditor(QWidget *owner) : TMultiPanel(owner)
     SetFilter(QStringLiteral("Textdateien (*.TXT)|*.TXT|Alle Dateien(*.*)|*.*"));
     SetLoadTitle(QStringLiteral("Lade Textdatei..."));
     SetDefaultExt(QStringLiteral("TXT"));
+    m_diskWatcher = new TDiskWatcher(this, m_files, [this] { return CurrentFile(); });
+    connect(m_tabRow, &QTabBar::currentChanged, m_diskWatcher, &TDiskWatcher::CheckCurrentSoon);
 }
 
 QString TMultiEditor::CleanFileName(const QString &name)
@@ -69,6 +72,7 @@ void TMultiEditor::OpenFile(const QString &name)
     TXMemo *control = file->Control();
 
     if (!untitled) {
+        const diskidentity::TDiskIdentity onDisk = diskidentity::Stat(fullName);
         try {
             LoadTextFile(control, fullName);
             control->SetLoadFailed(false);
@@ -80,6 +84,7 @@ void TMultiEditor::OpenFile(const QString &name)
             // Saving over a file that exists but could not be read asks first.
             control->SetLoadFailed(QFileInfo::exists(fullName));
         }
+        TDiskWatcher::Remember(file, fullName, onDisk);
     }
 
     if (reuse) {
@@ -193,15 +198,20 @@ bool TMultiEditor::SaveFileAt(int index)
 
 bool TMultiEditor::SaveFileAs(int index, const QString &name)
 {
-    TXMemo *control = ControlAt(index);
-    if (!control)
+    const QPointer<TOpenFile> file = index >= 0 && index < m_files.Count() ? m_files.At(index) : nullptr;
+    if (!file)
         return false;
+    if (!file->Untitled() && name == file->FileName() && (!m_diskWatcher->MayOverwrite(file) || !file))
+        return false;
+    TXMemo *control = file->Control();
     try {
         SaveTextFile(control, name);
     } catch (const TEditorError &error) {
         errordisplay::Show(error.Message());
         return false;
     }
+    // Our own save is no change by another program.
+    TDiskWatcher::Remember(file, name, diskidentity::Stat(name));
     control->SetModified(false);
     control->SetLoadFailed(false);
     return true;

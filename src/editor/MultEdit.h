@@ -3,6 +3,8 @@
 #include "editor/MultPanl.h"
 #include "editor/XMemo.h"
 
+class TDiskWatcher;
+
 class TMultiEditor : public TMultiPanel
 {
     Q_OBJECT
@@ -28,6 +30,8 @@ public:
     void GotoClick(QObject *sender) override;
 
     TXMemo *ControlAt(int index) const;
+    // Notices files changed on disk by other programs.
+    TDiskWatcher *DiskWatcher() const { return m_diskWatcher; }
 
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool on);
@@ -81,6 +85,7 @@ private:
     void Configure(TXMemo *control);
     void BindEvents(TXMemo *control);
 
+    TDiskWatcher *m_diskWatcher = nullptr;
     bool m_hideSelection = true;
     bool m_wantReturns = true;
     bool m_wantTabs = false;

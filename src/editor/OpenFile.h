@@ -11,6 +11,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVector>
+#include <optional>
 
 class TTabRow;
 class TXMemo;
@@ -44,6 +45,10 @@ public:
         m_disk = identity;
         m_diskChecksum = checksum;
     }
+    // The disk state the user has already heard of (a declined reload, a
+    // file gone): not brought up again.
+    const std::optional<diskidentity::TDiskIdentity> &ToldDisk() const { return m_toldDisk; }
+    void SetToldDisk(const std::optional<diskidentity::TDiskIdentity> &told) { m_toldDisk = told; }
 
 private:
     QString m_fileName;
@@ -52,6 +57,7 @@ private:
     QPointer<TTabRow> m_tabs;
     diskidentity::TDiskIdentity m_disk;
     quint64 m_diskChecksum = 0;
+    std::optional<diskidentity::TDiskIdentity> m_toldDisk;
 };
 
 // The open files in tab order: entry i stands for tab i and page i.
