@@ -28,6 +28,9 @@ public:
     void GotoClick(QObject *sender) override;
 
     TXMemo *ControlAt(int index) const;
+    // A text given back after a crash: a new tab under its name, modified,
+    // the file on disk untouched. Null when there is no memory for it.
+    TOpenFile *OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes);
 
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool on);
