@@ -82,8 +82,8 @@ void TJournalKeeper::Follow(TOpenFile *file)
     followed.file = file;
     followed.number = m_nextNumber++;
     connect(control, &QsciScintillaBase::SCN_MODIFIED, this,
-            [this, control](int position, int type, const char *text, int length, int, int, int, int, int, int) {
-                NoteEdit(control, type, position, text, length);
+            [this, control](int position, int type, const char *, int length, int, int, int, int, int, int) {
+                NoteEdit(control, type, position, length);
             });
     const auto noteLater = [this, control] {
         QMetaObject::invokeMethod(this, [this, control] { NoteState(control); }, Qt::QueuedConnection);
@@ -94,7 +94,7 @@ void TJournalKeeper::Follow(TOpenFile *file)
     NoteState(control);
 }
 
-void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, const char *text, qint64 length)
+void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, qint64 length)
 {
     const bool insert = type & QsciScintillaBase::SC_MOD_BEFOREINSERT;
     const bool remove = type & QsciScintillaBase::SC_MOD_BEFOREDELETE;
@@ -121,19 +121,39 @@ void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, const 
         followed.encoding = control->Encoding();
     }
     if (followed.following) {
-        if (insert && text) {
-            journal::AppendInsert(followed.edits, position, text, length);
+        TakePendingInsert(control, followed);
+        if (insert) {
+            // The control tells what is inserted only after the fact.
+            followed.pendingPosition = position;
+            followed.pendingLength = length;
             followed.expectedLength += length;
-        } else if (remove) {
+        } else {
             journal::AppendDelete(followed.edits, position, length);
             followed.expectedLength -= length;
-        } else {
-            followed.following = false; // an insert we cannot see: copy afresh
         }
     }
     followed.dirty = true;
     if (!m_timer.isActive())
         m_timer.start();
+}
+
+void TJournalKeeper::TakePendingInsert(TXMemo *control, TFollowed &followed)
+{
+    if (followed.pendingPosition < 0)
+        return;
+    // Nothing else has changed since: the bytes stand where they went in.
+    const QByteArray bytes =
+        control->TextRange(followed.pendingPosition, followed.pendingPosition + followed.pendingLength);
+    journal::AppendInsert(followed.edits, followed.pendingPosition, bytes.constData(), bytes.size());
+    followed.pendingPosition = -1;
+}
+
+void TJournalKeeper::StopFollowing(TFollowed &followed)
+{
+    followed.following = false;
+    followed.header.clear();
+    followed.edits.clear();
+    followed.pendingPosition = -1;
 }
 
 void TJournalKeeper::NoteState(TXMemo *control)
@@ -181,11 +201,12 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
     if (!control->Modified()) {
         if (followed.onDisk)
             m_writer->Remove(name);
-        followed.onDisk = followed.following = false;
-        followed.header.clear();
-        followed.edits.clear();
+        followed.onDisk = false;
+        StopFollowing(followed);
         return;
     }
+    if (followed.following)
+        TakePendingInsert(control, followed);
     const qint64 length = control->TextLength();
     void *document = DocumentOf(control);
     // Anything the edits do not explain (a text loaded anew, a new name)
@@ -193,11 +214,8 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
     if (followed.following
         && (document != followed.document || length != followed.expectedLength || file->FileName() != followed.fileName
             || control->Encoding() != followed.encoding
-            || followed.editBytes > std::max(length, kMostEditBytes))) {
-        followed.following = false;
-        followed.header.clear();
-        followed.edits.clear();
-    }
+            || followed.editBytes > std::max(length, kMostEditBytes)))
+        StopFollowing(followed);
     try {
         if (followed.following) {
             if (!followed.header.isEmpty())
@@ -207,6 +225,7 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
                 m_writer->Append(name, std::exchange(followed.edits, QByteArray()));
             }
         } else {
+            StopFollowing(followed);
             // The one copy made on this thread; it is written on the writer's.
             m_writer->Write(name, journal::EncodeHeader(HeaderOf(file, control, journal::TKind::Copy),
                                                         control->CharacterPointer(), length));
@@ -220,7 +239,7 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
         followed.onDisk = true;
     } catch (const std::bad_alloc &) {
         // No memory for the copy: editing goes on unprotected.
-        followed.following = false;
+        StopFollowing(followed);
         WarnOnce(QStringLiteral("kein Speicher frei"));
     }
 }
@@ -228,12 +247,9 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
 void TJournalKeeper::Failed(const QString &name, const QString &error)
 {
     for (auto &[control, followed] : m_followed) {
-        if (journal::JournalName(followed.number) == name) {
-            // The next change writes the whole text again.
-            followed.following = false;
-            followed.header.clear();
-            followed.edits.clear();
-        }
+        // The next change writes the whole text again.
+        if (journal::JournalName(followed.number) == name)
+            StopFollowing(followed);
     }
     WarnOnce(error);
 }

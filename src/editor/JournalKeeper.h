@@ -58,6 +58,9 @@ private:
         bool following = false;
         QByteArray header; // still to be written before the edits
         QByteArray edits;
+        // An insert announced, whose bytes are read at the next change.
+        qint64 pendingPosition = -1;
+        qint64 pendingLength = 0;
         qint64 expectedLength = 0;
         qint64 editBytes = 0;
         void *document = nullptr;
@@ -67,7 +70,9 @@ private:
 
     void FollowNewFiles();
     void Follow(TOpenFile *file);
-    void NoteEdit(TXMemo *control, int type, qint64 position, const char *text, qint64 length);
+    void NoteEdit(TXMemo *control, int type, qint64 position, qint64 length);
+    void TakePendingInsert(TXMemo *control, TFollowed &followed);
+    void StopFollowing(TFollowed &followed);
     void NoteState(TXMemo *control);
     void Closed(TXMemo *control);
     void WriteDue();
