@@ -50,7 +50,9 @@ void CatchEndingSignals()
 {
     if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
         return;
-    struct sigaction action {};
+    struct sigaction action
+    {
+    };
     action.sa_handler = NoteSignal;
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;

@@ -29,7 +29,8 @@ TJournalKeeper::TJournalKeeper(TMultiEditor *editor, std::unique_ptr<journal::TF
 {
     if (m_folder) {
         m_writer = std::make_unique<journal::TWriter>(*m_folder, [this](const QString &name, const QString &error) {
-            QMetaObject::invokeMethod(this, [this, name, error] { Failed(name, error); }, Qt::QueuedConnection);
+            QMetaObject::invokeMethod(
+                this, [this, name, error] { Failed(name, error); }, Qt::QueuedConnection);
         });
     }
     m_timer.setSingleShot(true);
@@ -86,7 +87,8 @@ void TJournalKeeper::Follow(TOpenFile *file)
                 NoteEdit(control, type, position, length);
             });
     const auto noteLater = [this, control] {
-        QMetaObject::invokeMethod(this, [this, control] { NoteState(control); }, Qt::QueuedConnection);
+        QMetaObject::invokeMethod(
+            this, [this, control] { NoteState(control); }, Qt::QueuedConnection);
     };
     connect(control, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, noteLater);
     connect(control, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, noteLater);
@@ -213,8 +215,7 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
     // starts the record afresh.
     if (followed.following
         && (document != followed.document || length != followed.expectedLength || file->FileName() != followed.fileName
-            || control->Encoding() != followed.encoding
-            || followed.editBytes > std::max(length, kMostEditBytes)))
+            || control->Encoding() != followed.encoding || followed.editBytes > std::max(length, kMostEditBytes)))
         StopFollowing(followed);
     try {
         if (followed.following) {

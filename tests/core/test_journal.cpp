@@ -163,7 +163,9 @@ TEST_F(JournalStoreTest, OwnFolderIsPrivateAndRecordsAreWrittenWhole)
     QString error;
     auto folder = TFolder::CreateOwn(State(), error);
     ASSERT_TRUE(folder) << error.toStdString();
-    struct stat info {};
+    struct stat info
+    {
+    };
     ASSERT_EQ(::stat(QFile::encodeName(State()).constData(), &info), 0);
     EXPECT_EQ(info.st_mode & 0777, 0700u);
     ASSERT_EQ(::stat(QFile::encodeName(folder->Path()).constData(), &info), 0);
@@ -258,8 +260,7 @@ TEST_F(JournalStoreTest, ForeignAndLinkedFoldersAreSkipped)
         ASSERT_TRUE(QDir().mkpath(State() + QStringLiteral("/instance-other")));
         WriteFile(State() + QStringLiteral("/instance-other/1.qj"), record);
         ASSERT_EQ(::chmod(QFile::encodeName(State() + QStringLiteral("/instance-other")).constData(), 0700), 0);
-        ASSERT_EQ(::chown(QFile::encodeName(State() + QStringLiteral("/instance-other")).constData(), 65534, 65534),
-                  0);
+        ASSERT_EQ(::chown(QFile::encodeName(State() + QStringLiteral("/instance-other")).constData(), 65534, 65534), 0);
         ASSERT_EQ(::chown(QFile::encodeName(path + QStringLiteral("/1.qj")).constData(), 65534, 65534), 0);
     }
     TOrphans orphans;

@@ -29,8 +29,7 @@ QStringList Records(const QString &state)
 }
 
 // Lets the keeper's timer and writer run until `done` holds (or 5 s pass).
-template <typename F>
-bool WaitFor(F done)
+template <typename F> bool WaitFor(F done)
 {
     QElapsedTimer clock;
     clock.start();
@@ -230,8 +229,9 @@ TEST_F(JournalTest, TheStartQuestionCountsTheFilesAndNeinKeepsThemUntilACleanEnd
     ASSERT_TRUE(form->FormShow({}, dir.path()));
     form->StartJournal(State());
     ASSERT_EQ(user.Questions.size(), 1);
-    EXPECT_EQ(user.Questions[0], QStringLiteral("Wiederherstellung|Quillon 32 wurde nicht ordnungsgemäß beendet. Sollen "
-                                                "die ungesicherten Änderungen an 2 Datei(en) wiederhergestellt werden ?"));
+    EXPECT_EQ(user.Questions[0],
+              QStringLiteral("Wiederherstellung|Quillon 32 wurde nicht ordnungsgemäß beendet. Sollen "
+                             "die ungesicherten Änderungen an 2 Datei(en) wiederhergestellt werden ?"));
     EXPECT_EQ(form->Editor()->FileCount(), 1);
     EXPECT_EQ(Records(State()).size(), 2);
     // Another start while this one runs is not offered them.

@@ -29,7 +29,10 @@ void PutU32(QByteArray &out, quint32 value)
     out.append(bytes, 4);
 }
 
-void PutU8(QByteArray &out, quint8 value) { out.append(char(value)); }
+void PutU8(QByteArray &out, quint8 value)
+{
+    out.append(char(value));
+}
 
 quint64 Sum(const QByteArray &data, qsizetype from, qsizetype to)
 {
@@ -40,7 +43,7 @@ quint64 Sum(const QByteArray &data, qsizetype from, qsizetype to)
 class TReader
 {
 public:
-    TReader(const QByteArray &data, qsizetype at) : m_data(data), m_at(at) {}
+    TReader(const QByteArray &data, qsizetype at) : m_data(data), m_at(at) { }
     bool Ok() const { return m_ok; }
     qsizetype At() const { return m_at; }
     qsizetype Left() const { return m_data.size() - m_at; }

@@ -22,9 +22,15 @@ const char kSuffix[] = ".qj";
 // Larger than any text the editor holds: a damaged size is not read.
 constexpr qint64 kLargestRecord = qint64(1) << 31;
 
-QString SystemError(int error) { return QString::fromLocal8Bit(std::strerror(error)); }
+QString SystemError(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
 
-QByteArray Bytes(const QString &name) { return QFile::encodeName(name); }
+QByteArray Bytes(const QString &name)
+{
+    return QFile::encodeName(name);
+}
 
 bool WriteAll(int fd, const QByteArray &bytes)
 {
@@ -47,7 +53,9 @@ int OpenOwnFolder(int parent, const char *name)
     const int fd = ::openat(parent, name, O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0)
         return -1;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || info.st_uid != ::geteuid() || (info.st_mode & 077) != 0) {
         ::close(fd);
         errno = EPERM;
@@ -63,7 +71,9 @@ int TakeLock(int dir, bool create)
     const int fd = ::openat(dir, kLockName, O_RDWR | O_NOFOLLOW | O_CLOEXEC | (create ? O_CREAT : 0), 0600);
     if (fd < 0)
         return -1;
-    struct stat info {};
+    struct stat info
+    {
+    };
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || info.st_uid != ::geteuid()
         || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
         ::close(fd);
@@ -110,7 +120,10 @@ QString StateFolder()
     return base + QStringLiteral("/quillon");
 }
 
-QString JournalName(int number) { return QString::number(number) + QLatin1String(kSuffix); }
+QString JournalName(int number)
+{
+    return QString::number(number) + QLatin1String(kSuffix);
+}
 
 TFolder::~TFolder()
 {
@@ -136,8 +149,8 @@ std::unique_ptr<TFolder> TFolder::CreateOwn(const QString &stateFolder, QString 
     }
     // Made under a name scans pass over, locked, and only then given its
     // name: no other start ever sees it unlocked.
-    const QString id = QStringLiteral("%1-%2").arg(::getpid()).arg(QRandomGenerator::system()->generate(), 8, 16,
-                                                                   QLatin1Char('0'));
+    const QString id =
+        QStringLiteral("%1-%2").arg(::getpid()).arg(QRandomGenerator::system()->generate(), 8, 16, QLatin1Char('0'));
     const QByteArray temporary = Bytes(QStringLiteral(".new-") + id);
     const QByteArray final = Bytes(QStringLiteral("instance-") + id);
     int dir = -1;
@@ -197,9 +210,11 @@ bool TFolder::Append(const QString &name, const QByteArray &bytes, QString &erro
 {
     const QByteArray target = Bytes(name);
     const int fd = ::openat(m_dir, target.constData(), O_WRONLY | O_APPEND | O_NOFOLLOW | O_CLOEXEC);
-    struct stat info {};
-    bool ok = fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, bytes)
-              && ::fdatasync(fd) == 0;
+    struct stat info
+    {
+    };
+    bool ok =
+        fd >= 0 && ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && WriteAll(fd, bytes) && ::fdatasync(fd) == 0;
     const int saved = errno;
     if (fd >= 0)
         ::close(fd);
@@ -208,13 +223,17 @@ bool TFolder::Append(const QString &name, const QByteArray &bytes, QString &erro
     return ok;
 }
 
-void TFolder::Remove(const QString &name) { ::unlinkat(m_dir, Bytes(name).constData(), 0); }
+void TFolder::Remove(const QString &name)
+{
+    ::unlinkat(m_dir, Bytes(name).constData(), 0);
+}
 
 void TFolder::RemoveAll(bool records)
 {
     for (const QString &name : Entries(m_dir)) {
         const QByteArray bytes = Bytes(name);
-        if ((records && IsJournalName(bytes.constData())) || name.startsWith(QStringLiteral(".tmp-")) || name == kLockName)
+        if ((records && IsJournalName(bytes.constData())) || name.startsWith(QStringLiteral(".tmp-"))
+            || name == kLockName)
             ::unlinkat(m_dir, bytes.constData(), 0);
     }
     // Left in place when something else is in it.
@@ -237,7 +256,9 @@ bool TFolder::Read(const QString &name, QByteArray &data) const
     const int fd = ::openat(m_dir, Bytes(name).constData(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0)
         return false;
-    struct stat info {};
+    struct stat info
+    {
+    };
     bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_uid == ::geteuid()
               && info.st_size <= kLargestRecord;
     if (ok) {
@@ -336,9 +357,15 @@ void TWriter::Push(TItem item)
     m_wake.notify_all();
 }
 
-void TWriter::Write(const QString &name, QByteArray bytes) { Push({TJob::Write, name, std::move(bytes)}); }
+void TWriter::Write(const QString &name, QByteArray bytes)
+{
+    Push({TJob::Write, name, std::move(bytes)});
+}
 
-void TWriter::Append(const QString &name, QByteArray bytes) { Push({TJob::Append, name, std::move(bytes)}); }
+void TWriter::Append(const QString &name, QByteArray bytes)
+{
+    Push({TJob::Append, name, std::move(bytes)});
+}
 
 void TWriter::Remove(const QString &name)
 {
@@ -392,8 +419,7 @@ void TWriter::Run()
         if (failed) {
             m_broken.insert(item.name);
             ++m_failures;
-        }
-        else if (item.job != TJob::Append)
+        } else if (item.job != TJob::Append)
             m_broken.erase(item.name);
         m_busy = false;
         if (m_queue.empty())

@@ -51,7 +51,7 @@ public:
 
 private:
     friend class TOrphans;
-    TFolder(int dir, int lock, const QString &path) : m_dir(dir), m_lock(lock), m_path(path) {}
+    TFolder(int dir, int lock, const QString &path) : m_dir(dir), m_lock(lock), m_path(path) { }
     int m_dir = -1;
     int m_lock = -1;
     QString m_path;
