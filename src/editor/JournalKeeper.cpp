@@ -228,8 +228,7 @@ void TJournalKeeper::WriteOne(TXMemo *control, TFollowed &followed)
         } else {
             StopFollowing(followed);
             // The one copy made on this thread; it is written on the writer's.
-            m_writer->Write(name, journal::EncodeHeader(HeaderOf(file, control, journal::TKind::Copy),
-                                                        control->CharacterPointer(), length));
+            m_writer->WriteCopy(name, HeaderOf(file, control, journal::TKind::Copy), control->Text());
             followed.following = length > kFollowEditsAbove;
             followed.expectedLength = length;
             followed.editBytes = 0;

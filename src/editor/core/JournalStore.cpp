@@ -6,6 +6,7 @@
 #include <QRandomGenerator>
 #include <cerrno>
 #include <cstring>
+#include <new>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -350,7 +351,7 @@ void TWriter::Push(TItem item)
         // A newer whole record makes a waiting older one pointless.
         if (item.job == TJob::Write && !m_queue.empty() && m_queue.back().job == TJob::Write
             && m_queue.back().name == item.name)
-            m_queue.back().bytes = std::move(item.bytes);
+            m_queue.back() = std::move(item);
         else
             m_queue.push_back(std::move(item));
     }
@@ -360,6 +361,11 @@ void TWriter::Push(TItem item)
 void TWriter::Write(const QString &name, QByteArray bytes)
 {
     Push({TJob::Write, name, std::move(bytes)});
+}
+
+void TWriter::WriteCopy(const QString &name, const THeader &header, QByteArray text)
+{
+    Push({TJob::Write, name, std::move(text), std::make_shared<THeader>(header)});
 }
 
 void TWriter::Append(const QString &name, QByteArray bytes)
@@ -408,7 +414,16 @@ void TWriter::Run()
         QString error;
         bool failed = false;
         switch (item.job) {
-        case TJob::Write: failed = !m_folder.Write(item.name, item.bytes, error); break;
+        case TJob::Write:
+            try {
+                if (item.header)
+                    item.bytes = EncodeHeader(*item.header, item.bytes);
+                failed = !m_folder.Write(item.name, item.bytes, error);
+            } catch (const std::bad_alloc &) {
+                failed = true;
+                error = QStringLiteral("kein Speicher frei");
+            }
+            break;
         case TJob::Append: failed = !broken && !m_folder.Append(item.name, item.bytes, error); break;
         case TJob::Remove: m_folder.Remove(item.name); break;
         }

@@ -95,6 +95,9 @@ public:
     TWriter &operator=(const TWriter &) = delete;
 
     void Write(const QString &name, QByteArray bytes);
+    // A whole record of a copy of the text, put together on the writer's
+    // thread: for a large text that is most of the work.
+    void WriteCopy(const QString &name, const THeader &header, QByteArray text);
     // Edits behind the record last written; dropped while that one failed,
     // since they would follow an older text.
     void Append(const QString &name, QByteArray bytes);
@@ -111,6 +114,8 @@ private:
         TJob job;
         QString name;
         QByteArray bytes;
+        // With a header, `bytes` is the text of a copy still to be encoded.
+        std::shared_ptr<THeader> header;
     };
     void Run();
     void Push(TItem item);
