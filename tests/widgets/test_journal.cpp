@@ -240,3 +240,42 @@ TEST_F(JournalTest, TheStartQuestionCountsTheFilesAndNeinKeepsThemUntilACleanEnd
     form->EndJournal();
     EXPECT_TRUE(Records(State()).isEmpty());
 }
+
+TEST_F(JournalTest, ALargeFileOfUnknownIdentityIsFollowedFromItsBytesAndNotRebuiltOnAnotherFile)
+{
+    QByteArray big(5 * 1024 * 1024, 'x');
+    for (int i = 0; i < big.size(); i += 61)
+        big[i] = '\n';
+    WriteBytes(Path("big.txt"), big);
+    const auto kill = [&] {
+        TInstance dying(State());
+        dying.editor.OpenFile(Path("big.txt"));
+        TXMemo *control = dying.editor.ControlAt(0);
+        control->SetSelStart(3000000); // the edits away from the buffer's gap
+        control->ReplaceRange(3000000, 3000001, QByteArray("mitten"));
+        control->ReplaceRange(0, 0, QByteArray("vorn"));
+        dying.keeper->KeepAllNow();
+        EXPECT_LT(QFileInfo(Records(State()).value(0)).size(), 64 * 1024);
+    };
+    kill();
+    QByteArray expected = big;
+    expected.replace(3000000, 1, QByteArray("mitten"));
+    expected.prepend("vorn");
+    {
+        TInstance next(State());
+        ASSERT_EQ(next.keeper->AdoptOrphans(State()), 1);
+        EXPECT_TRUE(next.keeper->RestoreOrphans().isEmpty());
+        ASSERT_EQ(next.editor.FileCount(), 1);
+        EXPECT_TRUE(next.editor.ControlAt(0)->Text() == expected);
+        next.editor.ControlAt(0)->SetModified(false);
+        next.keeper->Finish();
+    }
+    // The file changed meanwhile (same size, other bytes): no guess.
+    kill();
+    big[100] = 'Q';
+    WriteBytes(Path("big.txt"), big);
+    TInstance last(State());
+    ASSERT_EQ(last.keeper->AdoptOrphans(State()), 1);
+    EXPECT_EQ(last.keeper->RestoreOrphans(), QStringList{Path("big.txt")});
+    EXPECT_EQ(last.editor.FileCount(), 0);
+}
