@@ -107,7 +107,12 @@ void TJournalKeeper::Follow(TOpenFile *file)
         QMetaObject::invokeMethod(
             this, [this, control] { NoteState(control); }, Qt::QueuedConnection);
     };
-    connect(control, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, noteLater);
+    connect(control, &QsciScintillaBase::SCN_SAVEPOINTREACHED, this, [this, control, noteLater] {
+        // Saved: the saved text is another one now.
+        if (const auto it = m_followed.find(control); it != m_followed.end())
+            it->second.cleanKnown = false;
+        noteLater();
+    });
     connect(control, &QsciScintillaBase::SCN_SAVEPOINTLEFT, this, noteLater);
     connect(control, &QObject::destroyed, this, [this, control] { Closed(control); });
     NoteState(control);
@@ -136,7 +141,14 @@ void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, qint64
             header.baseExists = true;
             header.baseSize = control->TextLength();
             header.baseModifiedNs = 0;
-            header.baseChecksum = TextChecksum(control);
+            // Kept while the text stays the saved one: the control also
+            // "edits" an unmodified text (byte for byte) to move its gap.
+            if (!followed.cleanKnown || followed.cleanDocument != DocumentOf(control)) {
+                followed.cleanChecksum = TextChecksum(control);
+                followed.cleanDocument = DocumentOf(control);
+                followed.cleanKnown = true;
+            }
+            header.baseChecksum = followed.cleanChecksum;
         }
         followed.header = journal::EncodeHeader(header);
         followed.following = true;

@@ -64,6 +64,10 @@ private:
         qint64 expectedLength = 0;
         qint64 editBytes = 0;
         void *document = nullptr;
+        // The checksum of the text as last saved or loaded.
+        bool cleanKnown = false;
+        quint64 cleanChecksum = 0;
+        void *cleanDocument = nullptr;
         QString fileName;
         encoding::TEncoding encoding = encoding::TEncoding::Cp1252;
     };
