@@ -27,6 +27,8 @@ xpid=$!
 for _ in $(seq 1 100); do [ -s "$work/display" ] && break; sleep 0.1; done
 export DISPLAY=":$(head -n 1 "$work/display")"
 export XDG_RUNTIME_DIR="$work/run" XDG_CONFIG_HOME="$work/config" QUILLON_KEY_TIMING="$work/keys.log"
+# Recovery records of the file under test go to the bench's own folder.
+export XDG_STATE_HOME="$work/state"
 mkdir -m 700 "$XDG_RUNTIME_DIR" "$XDG_CONFIG_HOME"
 
 start=$(date +%s.%N)

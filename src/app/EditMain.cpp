@@ -11,6 +11,7 @@
 #include "dialogs/FiltForm.h"
 #include "dialogs/OthEdit.h"
 #include "dialogs/core/ProgramCommand.h"
+#include "editor/JournalKeeper.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -395,6 +396,45 @@ bool TMainForm::FormShow(const QStringList &arguments, const QString &startDir)
             item->setData(context);
     }
     return true;
+}
+
+void TMainForm::StartJournal(const QString &stateFolder)
+{
+    QString error;
+    auto folder = journal::TFolder::CreateOwn(stateFolder, error);
+    m_journal = new TJournalKeeper(m_editor, std::move(folder), error);
+    const int count = m_journal->AdoptOrphans(stateFolder);
+    if (count == 0)
+        return;
+    const QString text = QStringLiteral("Quillon 32 wurde nicht ordnungsgemäß beendet. Sollen die ungesicherten "
+                                        "Änderungen an %1 Datei(en) wiederhergestellt werden ?")
+                             .arg(count);
+    if (!dialogs::AskYesNo(this, QStringLiteral("Wiederherstellung"), text, dialogs::TKind::Question))
+        return;
+    const QStringList failed = m_journal->RestoreOrphans();
+    if (!failed.isEmpty()) {
+        dialogs::ShowMessage(this, QStringLiteral("Wiederherstellung"),
+                             QStringLiteral("Nicht wiederherzustellen (die Datei wurde inzwischen geändert, oder die "
+                                            "Wiederherstellungsdaten sind beschädigt):\n")
+                                 + failed.join(QLatin1Char('\n')),
+                             dialogs::TKind::Warning);
+    }
+}
+
+void TMainForm::EndJournal()
+{
+    if (m_journal)
+        m_journal->Finish();
+}
+
+void TMainForm::EndWithoutQuestions()
+{
+    if (m_journal)
+        m_journal->KeepAllNow();
+    m_closing = true;
+    // A settings file not made yet would be a question: left for a close.
+    if (!IniFileName.isEmpty() && !IniFileIsNew)
+        WriteSettings(IniFileName);
 }
 
 void TMainForm::ProcessCommandString(const QStringList &arguments, const QString &senderDir)

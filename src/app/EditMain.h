@@ -11,6 +11,7 @@ class QAction;
 class QLabel;
 class QMenu;
 class TJustOne;
+class TJournalKeeper;
 class TMultiEditor;
 class TXMemo;
 namespace settings {
@@ -38,6 +39,16 @@ public:
     bool FormShow(const QStringList &arguments, const QString &startDir);
     // The arguments handed over by a later start in `senderDir`.
     void ProcessCommandString(const QStringList &arguments, const QString &senderDir);
+
+    // Recovery records of the modified files in `stateFolder`; offers those
+    // an instance left behind when it died.
+    void StartJournal(const QString &stateFolder);
+    TJournalKeeper *Journal() const { return m_journal; }
+    // The message loop has ended.
+    void EndJournal();
+    // Ended from outside (logout, kill): as a close, but nothing is asked;
+    // unsaved texts stay in their records for the next start.
+    void EndWithoutQuestions();
 
     virtual void ReadSettings(const QString &iniFileName);
     virtual void WriteSettings(const QString &iniFileName);
@@ -142,6 +153,7 @@ private:
     QAction *m_aboutAction = nullptr;
     TMultiEditor *m_editor = nullptr;
     TJustOne *m_justOne = nullptr;
+    TJournalKeeper *m_journal = nullptr;
     QWidget *m_infoPanel = nullptr;
     QLabel *m_rowLabel = nullptr;
     QLabel *m_colLabel = nullptr;

@@ -3,6 +3,7 @@
 #include "app/JustOne.h"
 #include "app/core/CommandLine.h"
 #include "app/core/HandOver.h"
+#include "editor/core/JournalStore.h"
 #include "platform/DisplayFont.h"
 
 #include <QApplication>
@@ -11,10 +12,14 @@
 #include <QIcon>
 #include <QLibraryInfo>
 #include <QLocale>
+#include <QSocketNotifier>
 #include <QTranslator>
 #include <cstdio>
+#include <cerrno>
+#include <csignal>
 #include <cstdlib>
 
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
@@ -29,6 +34,32 @@ const char *const kUsage = "Aufruf: quillon [OPTION] [DATEI...]\n"
                            "  --version     Versionsnummer anzeigen und beenden\n"
                            "\n"
                            "Die Optionen gelten auch mit \"/\" statt \"-\" und in beliebiger Groß-/Kleinschreibung.\n";
+
+// The signal handler only notes the signal; the window acts on it in its
+// message loop.
+int g_signalPipe[2] = {-1, -1};
+
+void NoteSignal(int number)
+{
+    const int saved = errno;
+    const char byte = char(number);
+    [[maybe_unused]] const ssize_t written = ::write(g_signalPipe[1], &byte, 1);
+    errno = saved;
+}
+
+void CatchEndingSignals()
+{
+    if (::pipe2(g_signalPipe, O_CLOEXEC | O_NONBLOCK) != 0)
+        return;
+    struct sigaction action
+    {
+    };
+    action.sa_handler = NoteSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGTERM, &action, nullptr);
+    ::sigaction(SIGHUP, &action, nullptr);
+}
 
 } // namespace
 
@@ -99,8 +130,19 @@ int main(int argc, char *argv[])
     }
 
     TMainForm window;
+    CatchEndingSignals();
+    QSocketNotifier ending(g_signalPipe[0], QSocketNotifier::Read);
+    QObject::connect(&ending, &QSocketNotifier::activated, &window, [&window] {
+        window.EndWithoutQuestions();
+        // Whatever the loop was in the middle of (a question, a dialog)
+        // must not go on.
+        ::_exit(0);
+    });
     window.show();
     if (!window.FormShow(arguments, startDir))
         return 0;
-    return QApplication::exec();
+    window.StartJournal(journal::StateFolder());
+    const int result = QApplication::exec();
+    window.EndJournal();
+    return result;
 }

@@ -98,6 +98,24 @@ void TMultiEditor::OpenFile(const QString &name)
     emit OnActualize(nullptr);
 }
 
+TOpenFile *TMultiEditor::OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes)
+{
+    const TBusyCursor busy;
+    TOpenFile *file = NewTab(fullName, untitled);
+    TXMemo *control = file->Control();
+    Configure(control);
+    m_files.Add(file);
+    try {
+        control->SetText(bytes);
+    } catch (const std::bad_alloc &) {
+        ClosePage(m_files.IndexOf(file));
+        return nullptr;
+    }
+    control->SetModified(true);
+    emit OnActualize(nullptr);
+    return file;
+}
+
 TOpenFile *TMultiEditor::NewTab(const QString &fullName, bool untitled)
 {
     auto *control = new TXMemo(this);

@@ -32,6 +32,9 @@ public:
     TXMemo *ControlAt(int index) const;
     // Notices files changed on disk by other programs.
     TDiskWatcher *DiskWatcher() const { return m_diskWatcher; }
+    // A text given back after a crash: a new tab under its name, modified,
+    // the file on disk untouched. Null when there is no memory for it.
+    TOpenFile *OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes);
 
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool on);

@@ -39,6 +39,8 @@ int main(int argc, char **argv)
     // The settings location is created on first use: never in the real home.
     QTemporaryDir config;
     qputenv("XDG_CONFIG_HOME", config.path().toLocal8Bit());
+    QTemporaryDir state; // recovery records of the windows under test
+    qputenv("XDG_STATE_HOME", state.path().toLocal8Bit());
     QTemporaryDir runtime; // single-instance markers of the windows under test
     qputenv("XDG_RUNTIME_DIR", runtime.path().toLocal8Bit());
     // Print tests write PDF files; no job may reach a printer of the machine.
