@@ -323,7 +323,9 @@ QStringList TJournalKeeper::RestoreOrphans()
     for (const journal::TFound &found : m_orphans.Found()) {
         const journal::THeader &header = found.record.header;
         QByteArray base;
-        if (header.kind == journal::TKind::Base) {
+        // Only a regular file is read: opening a FIFO planted under the
+        // name would wait for ever.
+        if (header.kind == journal::TKind::Base && diskidentity::Stat(header.fileName).exists) {
             QFile file(header.fileName);
             if (file.open(QIODevice::ReadOnly))
                 base = file.readAll();
@@ -332,7 +334,7 @@ QStringList TJournalKeeper::RestoreOrphans()
         TOpenFile *file = nullptr;
         if (m_editor && journal::Rebuild(found.record, base, text) == journal::TRebuild::Done)
             file = m_editor->OpenRecovered(header.untitled ? QStringLiteral("<unbekannt>") : header.fileName,
-                                           header.untitled, text);
+                                           header.untitled, text, header.encoding);
         if (!file) {
             failed << (header.untitled ? QStringLiteral("<unbekannt>") : header.fileName);
             continue;

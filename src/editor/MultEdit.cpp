@@ -98,7 +98,8 @@ void TMultiEditor::OpenFile(const QString &name)
     emit OnActualize(nullptr);
 }
 
-TOpenFile *TMultiEditor::OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes)
+TOpenFile *TMultiEditor::OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes,
+                                       encoding::TEncoding encoding)
 {
     const TBusyCursor busy;
     TOpenFile *file = NewTab(fullName, untitled);
@@ -111,6 +112,9 @@ TOpenFile *TMultiEditor::OpenRecovered(const QString &fullName, bool untitled, c
         ClosePage(m_files.IndexOf(file));
         return nullptr;
     }
+    // Shown as it was, even where the bytes alone would say otherwise
+    // (UTF-8 bytes the user chose to see as Windows-1252).
+    control->SetEncoding(encoding);
     control->SetModified(true);
     emit OnActualize(nullptr);
     return file;

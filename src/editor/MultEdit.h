@@ -34,7 +34,8 @@ public:
     TDiskWatcher *DiskWatcher() const { return m_diskWatcher; }
     // A text given back after a crash: a new tab under its name, modified,
     // the file on disk untouched. Null when there is no memory for it.
-    TOpenFile *OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes);
+    TOpenFile *OpenRecovered(const QString &fullName, bool untitled, const QByteArray &bytes,
+                             encoding::TEncoding encoding);
 
     bool HideSelection() const { return m_hideSelection; }
     void SetHideSelection(bool on);

@@ -106,6 +106,8 @@ TEST_F(JournalTest, AKilledInstancesTextsComeBackExactlyAndOnlyOnce)
         dying.editor.OpenFile(Path("a.txt"));
         dying.editor.ControlAt(0)->ReplaceRange(7, 7, typed);
         dying.editor.OpenFile(QStringLiteral("<unbekannt>"));
+        // Plain ASCII alone would come back in the default encoding.
+        dying.editor.ControlAt(1)->SetEncoding(encoding::TEncoding::Utf8);
         dying.editor.ControlAt(1)->ReplaceRange(0, 0, QByteArray("unbenannt"));
         // Running instances' records are never offered.
         TInstance other(State());
@@ -127,6 +129,8 @@ TEST_F(JournalTest, AKilledInstancesTextsComeBackExactlyAndOnlyOnce)
     EXPECT_EQ(next.editor.ControlList().Name(1), QStringLiteral("<unbekannt>"));
     EXPECT_TRUE(next.editor.ControlList().At(1)->Untitled());
     EXPECT_EQ(next.editor.ControlAt(1)->Text(), QByteArray("unbenannt"));
+    EXPECT_EQ(next.editor.ControlAt(1)->Encoding(), encoding::TEncoding::Utf8);
+    EXPECT_EQ(next.editor.ControlAt(0)->Encoding(), encoding::TEncoding::Cp1252);
     EXPECT_TRUE(next.editor.ControlAt(1)->Modified());
     // The file on disk is untouched; the texts have records of this instance
     // now, and the old ones are gone.

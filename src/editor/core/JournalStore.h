@@ -115,7 +115,7 @@ private:
         QString name;
         QByteArray bytes;
         // With a header, `bytes` is the text of a copy still to be encoded.
-        std::shared_ptr<THeader> header;
+        std::shared_ptr<THeader> header = {};
     };
     void Run();
     void Push(TItem item);
