@@ -173,6 +173,13 @@ void TXMemo::ConfigureDocument()
     SendScintilla(SCI_SETEOLMODE, static_cast<unsigned long>(EolMode(m_eol)));
 }
 
+void TXMemo::SetEncoding(encoding::TEncoding encoding)
+{
+    m_encoding = encoding;
+    SendScintilla(SCI_SETCODEPAGE,
+                  encoding == encoding::TEncoding::Utf8 ? static_cast<unsigned long>(SC_CP_UTF8) : 0UL);
+}
+
 void TXMemo::ReadTextFromStream(QIODevice &stream)
 {
     const bool wasModified = Modified();
@@ -1110,7 +1117,8 @@ qint64 CaretLine(TXMemo *memo)
 
 qint64 CaretColumn(TXMemo *memo)
 {
-    return memo->SelStart() - memo->LineIndex(CaretLine(memo) - 1) + 1;
+    return navigation::Column(memo->CharacterPointer(), memo->TextLength(), memo->LineIndex(CaretLine(memo) - 1),
+                              memo->SelStart(), memo->Encoding());
 }
 
 void GoToLine(TXMemo *memo, qint64 line)
@@ -1118,5 +1126,5 @@ void GoToLine(TXMemo *memo, qint64 line)
     const qint64 column = CaretColumn(memo);
     line = std::max<qint64>(line, 1);
     memo->SetSelStart(navigation::LineCaret(memo->CharacterPointer(), memo->TextLength(), column,
-                                            memo->LineIndex(line - 1), memo->LineIndex(line)));
+                                            memo->LineIndex(line - 1), memo->LineIndex(line), memo->Encoding()));
 }

@@ -146,6 +146,8 @@ public:
     // How the bytes are shown, typed and searched: Windows-1252 (one byte is
     // one character) or UTF-8.
     encoding::TEncoding Encoding() const { return m_encoding; }
+    // Shows the same bytes in `encoding`; no byte changes.
+    void SetEncoding(encoding::TEncoding encoding);
     bool CanFocus() const;
 
     // A text with a line too long to lay out is shown with extra line
