@@ -1,6 +1,7 @@
 #include "editor/MultEdit.h"
 
 #include "editor/GotoDlg.h"
+#include "editor/LongWork.h"
 #include "editor/core/FileNames.h"
 #include "editor/core/Navigation.h"
 #include "platform/core/EditorError.h"
@@ -284,10 +285,16 @@ void TMultiEditor::SearchNext()
         // occurrence in the text as it is now: found in one pass, then
         // replaced as one step that undo keeps in a few bytes each.
         const qint64 start = control->SelStart();
-        std::vector<qint64> positions = ReplaceAllMatches(control->CharacterPointer(), control->TextLength(), start,
-                                                          control->SelLength(), pattern, FindOptions, textEncoding);
+        const qint64 length = control->TextLength();
+        // In a large text the window shows how far the search, and then the
+        // replacing, have come.
+        TLongWork progress(this, QStringLiteral("Ersetzen"), 2 * length, false);
+        std::vector<qint64> positions =
+            ReplaceAllMatches(control->CharacterPointer(), length, start, control->SelLength(), pattern, FindOptions,
+                              textEncoding, [&progress](qint64 at) { progress.Step(at); });
         if (selectionMatches)
             positions.insert(positions.begin(), start);
+        progress.SetOffset(length);
         control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
         return;
     }
