@@ -41,6 +41,9 @@ TLongWork::~TLongWork()
     g_current = m_outer;
     qApp->removeEventFilter(this);
     ShowText(QString());
+    for (auto &[receiver, event] : m_held)
+        if (receiver)
+            QCoreApplication::postEvent(receiver, event.release());
 }
 
 void TLongWork::Report(qint64 done)
@@ -66,21 +69,28 @@ bool TLongWork::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
-        if (m_cancellable && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape)
+        if (m_cancellable && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             m_cancelled = true;
-        return true;
-    case QEvent::Close: event->ignore(); return true;
+            return true;
+        }
+        [[fallthrough]];
     case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
+    case QEvent::InputMethod:
     case QEvent::MouseButtonPress:
     case QEvent::MouseButtonRelease:
     case QEvent::MouseButtonDblClick:
+    case QEvent::Wheel:
+    case QEvent::Close:
+        // Taken up once the work is done, as if the window had been busy.
+        m_held.emplace_back(watched, event->clone());
+        event->ignore();
+        return true;
+    case QEvent::ShortcutOverride:
+    case QEvent::Shortcut:
     case QEvent::MouseMove:
     case QEvent::NonClientAreaMouseButtonPress:
     case QEvent::NonClientAreaMouseButtonRelease:
     case QEvent::NonClientAreaMouseButtonDblClick:
-    case QEvent::Wheel:
     case QEvent::TouchBegin:
     case QEvent::TouchUpdate:
     case QEvent::TouchEnd:
@@ -88,7 +98,6 @@ bool TLongWork::eventFilter(QObject *watched, QEvent *event)
     case QEvent::TabletPress:
     case QEvent::TabletRelease:
     case QEvent::ContextMenu:
-    case QEvent::InputMethod:
     case QEvent::DragEnter:
     case QEvent::DragMove:
     case QEvent::Drop: return true;

@@ -2,13 +2,16 @@
 // Long work on the user-interface thread (opening a large file, replacing in
 // a large text) that keeps the window alive: every tenth of a second it shows
 // in the status panel how far it has come and lets the window repaint. The
-// user's input waits meanwhile - the work is in the middle of the text it
-// would act on, and a closed window would pull the text away under it - all
-// but Escape, which asks work that can stop to stop.
+// user's keys, clicks and a close wait until the work is done - it is in the
+// middle of the text they would act on - all but Escape, which asks work that
+// can stop to stop.
 #include <QElapsedTimer>
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <memory>
+#include <utility>
+#include <vector>
 
 class QWidget;
 
@@ -61,4 +64,5 @@ private:
     bool m_cancelled = false;
     QElapsedTimer m_clock;
     qint64 m_next = 0;
+    std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_held;
 };
