@@ -11,6 +11,7 @@
 #include "dialogs/FiltForm.h"
 #include "dialogs/OthEdit.h"
 #include "dialogs/core/ProgramCommand.h"
+#include "editor/LongWork.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -30,6 +31,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
@@ -905,7 +907,13 @@ void TMainForm::OpenHandedOverFiles(const handover::TMessage &message)
     // Opened from the event loop, after the exchange is over.
     QMetaObject::invokeMethod(
         this,
-        [this, arguments, senderDir] {
+        [this, arguments, senderDir, message] {
+            // Not in the middle of long work, such as a large file being
+            // opened: the files follow once it is done.
+            if (TLongWork::Current()) {
+                QTimer::singleShot(100, this, [this, message] { OpenHandedOverFiles(message); });
+                return;
+            }
             if (isMinimized())
                 showNormal();
             raise();
