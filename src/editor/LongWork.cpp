@@ -23,11 +23,19 @@ TLongWork *TLongWork::Current()
 }
 
 TLongWork::TLongWork(QWidget *widget, const QString &what, qint64 total, bool cancellable)
-    : m_window(widget ? widget->window() : nullptr), m_what(what), m_total(total), m_cancellable(cancellable)
+    : m_widget(widget),
+      m_window(widget ? widget->window() : nullptr),
+      m_what(what),
+      m_total(total),
+      m_cancellable(cancellable)
 {
     m_active = total > Threshold && qApp;
     if (!m_active)
         return;
+    if (m_widget) {
+        m_widgetUpdates = m_widget->updatesEnabled();
+        m_widget->setUpdatesEnabled(false);
+    }
     m_clock.start();
     m_next = IntervalMs;
     qApp->installEventFilter(this);
@@ -40,6 +48,8 @@ TLongWork::~TLongWork()
         return;
     g_current = m_outer;
     qApp->removeEventFilter(this);
+    if (m_widget)
+        m_widget->setUpdatesEnabled(m_widgetUpdates);
     ShowText(QString());
     for (auto &[receiver, event] : m_held)
         if (receiver)

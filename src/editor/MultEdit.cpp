@@ -288,7 +288,7 @@ void TMultiEditor::SearchNext()
         const qint64 length = control->TextLength();
         // In a large text the window shows how far the search, and then the
         // replacing, have come.
-        TLongWork progress(this, QStringLiteral("Ersetzen"), 2 * length, false);
+        TLongWork progress(control, QStringLiteral("Ersetzen"), 2 * length, false);
         std::vector<qint64> positions =
             ReplaceAllMatches(control->CharacterPointer(), length, start, control->SelLength(), pattern, FindOptions,
                               textEncoding, [&progress](qint64 at) { progress.Step(at); });
