@@ -5,6 +5,8 @@
 #include <utility>
 #include <QCloseEvent>
 #include <QKeyEvent>
+#include <QPainter>
+#include <QPaintEvent>
 #include <QStatusTipEvent>
 #include <QWidget>
 
@@ -32,10 +34,6 @@ TLongWork::TLongWork(QWidget *widget, const QString &what, qint64 total, bool ca
     m_active = total > Threshold && qApp;
     if (!m_active)
         return;
-    if (m_widget) {
-        m_widgetUpdates = m_widget->updatesEnabled();
-        m_widget->setUpdatesEnabled(false);
-    }
     m_clock.start();
     m_next = IntervalMs;
     qApp->installEventFilter(this);
@@ -49,7 +47,7 @@ TLongWork::~TLongWork()
     g_current = m_outer;
     qApp->removeEventFilter(this);
     if (m_widget)
-        m_widget->setUpdatesEnabled(m_widgetUpdates);
+        m_widget->update();
     ShowText(QString());
     for (auto &[receiver, event] : m_held)
         if (receiver)
@@ -78,6 +76,15 @@ void TLongWork::ShowText(const QString &text)
 bool TLongWork::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
+    case QEvent::Paint:
+        // The widget worked on shows an empty page until the work is done.
+        if (auto *widget = qobject_cast<QWidget *>(watched);
+            widget && m_widget && (widget == m_widget || m_widget->isAncestorOf(widget))) {
+            QPainter painter(widget);
+            painter.fillRect(static_cast<QPaintEvent *>(event)->rect(), widget->palette().color(QPalette::Base));
+            return true;
+        }
+        return false;
     case QEvent::KeyPress:
         if (m_cancellable && static_cast<QKeyEvent *>(event)->key() == Qt::Key_Escape) {
             m_cancelled = true;

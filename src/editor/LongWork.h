@@ -19,8 +19,8 @@ class TLongWork : public QObject
 {
 public:
     // Work of `total` units on `widget`, shown in its window as `what`
-    // ("Laden"). The widget itself is not painted meanwhile: its text is
-    // half done, and a line still growing may be too long to lay out. Below
+    // ("Laden"). The widget itself shows an empty page meanwhile: its text
+    // is half done, and a line still growing may be too long to lay out. Below
     // Threshold units nothing is shown and nothing waits.
     TLongWork(QWidget *widget, const QString &what, qint64 total, bool cancellable);
     ~TLongWork() override;
@@ -58,7 +58,6 @@ private:
 
     QPointer<QWidget> m_widget;
     QPointer<QWidget> m_window;
-    bool m_widgetUpdates = true;
     QString m_what;
     qint64 m_total = 0;
     qint64 m_offset = 0;
