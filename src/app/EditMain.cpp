@@ -12,6 +12,7 @@
 #include "dialogs/OthEdit.h"
 #include "dialogs/core/ProgramCommand.h"
 #include "editor/JournalKeeper.h"
+#include "editor/LongWork.h"
 #include "editor/MultEdit.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
@@ -33,6 +34,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QFontInfo>
+#include <QTimer>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QActionGroup>
@@ -1040,7 +1042,13 @@ void TMainForm::OpenHandedOverFiles(const handover::TMessage &message)
     // Opened from the event loop, after the exchange is over.
     QMetaObject::invokeMethod(
         this,
-        [this, arguments, senderDir, token] {
+        [this, arguments, senderDir, token, message] {
+            // Not in the middle of long work, such as a large file being
+            // opened: the files follow once it is done.
+            if (TLongWork::Current()) {
+                QTimer::singleShot(100, this, [this, message] { OpenHandedOverFiles(message); });
+                return;
+            }
             windowactivation::BringToFront(this, token);
             ProcessCommandString(arguments, senderDir);
         },

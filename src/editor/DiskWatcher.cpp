@@ -1,5 +1,6 @@
 #include "editor/DiskWatcher.h"
 
+#include "editor/LongWork.h"
 #include "editor/XMemo.h"
 #include "editor/core/DiskChange.h"
 #include "platform/Dialogs.h"
@@ -96,6 +97,12 @@ TDiskWatcher::TDiskWatcher(QWidget *owner, const TFileList &files, std::function
     m_soonTimer.setSingleShot(true);
     m_soonTimer.setInterval(0);
     connect(&m_soonTimer, &QTimer::timeout, this, [this] {
+        // Not while a file is loaded or replaced in long work: a reload
+        // would start inside it. The check waits, the request is kept.
+        if (TLongWork::Current()) {
+            m_soonTimer.start(kCurrentInterval);
+            return;
+        }
         const bool all = std::exchange(m_allSoon, false);
         if (!MayCheckNow())
             return;
@@ -181,12 +188,12 @@ bool TDiskWatcher::MayCheckNow() const
 void TDiskWatcher::CheckAllSoon()
 {
     m_allSoon = true;
-    m_soonTimer.start();
+    m_soonTimer.start(0);
 }
 
 void TDiskWatcher::CheckCurrentSoon()
 {
-    m_soonTimer.start();
+    m_soonTimer.start(0);
 }
 
 void TDiskWatcher::CheckAll()

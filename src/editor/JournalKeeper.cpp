@@ -1,5 +1,6 @@
 #include "editor/JournalKeeper.h"
 
+#include "editor/LongWork.h"
 #include "editor/MultEdit.h"
 #include "editor/OpenFile.h"
 #include "editor/XMemo.h"
@@ -52,7 +53,14 @@ TJournalKeeper::TJournalKeeper(TMultiEditor *editor, std::unique_ptr<journal::TF
     }
     m_timer.setSingleShot(true);
     m_timer.setInterval(1000);
-    connect(&m_timer, &QTimer::timeout, this, &TJournalKeeper::WriteDue);
+    connect(&m_timer, &QTimer::timeout, this, [this] {
+        // A text being loaded or replaced in long work is written once the
+        // work is done, not half-way.
+        if (TLongWork::Current())
+            m_timer.start();
+        else
+            WriteDue();
+    });
     connect(editor, &TMultiPanel::OnActualize, this, [this](QObject *sender) {
         FollowNewFiles();
         if (auto *control = qobject_cast<TXMemo *>(sender))

@@ -2,6 +2,7 @@
 
 #include "editor/DiskWatcher.h"
 #include "editor/GotoDlg.h"
+#include "editor/LongWork.h"
 #include "editor/core/FileNames.h"
 #include "editor/core/Navigation.h"
 #include "platform/core/EditorError.h"
@@ -11,7 +12,7 @@
 #include "editor/FindDialog.h"
 #include "editor/XMemoAccessible.h"
 #include "platform/KeyState.h"
-#include "platform/core/Cp1252.h"
+#include "platform/core/EncodedText.h"
 #include "platform/core/IntText.h"
 
 #include <QFileInfo>
@@ -261,12 +262,24 @@ bool SearchStep(TXMemo *control, const QByteArray &pattern, TFindOptions options
     const qint64 length = control->TextLength();
     if (pattern.isEmpty() || length == 0)
         return false;
-    const TSearchResult found =
-        SearchBuffer(control->CharacterPointer(), length, control->SelStart(), control->SelLength(), pattern, options);
+    const TSearchResult found = SearchBuffer(control->CharacterPointer(), length, control->SelStart(),
+                                             control->SelLength(), pattern, options, control->Encoding());
     if (!found.Found())
         return false;
     control->Select(found.position, found.length);
     return true;
+}
+
+// Why `text` cannot go into a file in `textEncoding`, as the end of a
+// message; empty when it can, and then `bytes` holds it.
+QString Unholdable(const QString &text, encoding::TEncoding textEncoding, QByteArray &bytes)
+{
+    encodedtext::TUnholdable missing;
+    if (encodedtext::TryFromQString(text, textEncoding, bytes, &missing))
+        return QString();
+    const QString where =
+        textEncoding == encoding::TEncoding::Utf8 ? QStringLiteral("UTF-8") : QStringLiteral("Windows-1252");
+    return QStringLiteral(": %1 ist in %2 nicht darstellbar.").arg(encodedtext::Describe(missing.character), where);
 }
 
 } // namespace
@@ -276,25 +289,45 @@ void TMultiEditor::SearchNext()
     TXMemo *control = CurrentControl();
     if (!control)
         return;
-    QByteArray pattern;
-    // A character the file cannot hold cannot be in it.
-    const bool searchable = cp1252::TryFromQString(FindText, pattern);
-    const QByteArray replacement = cp1252::FromQString(ReplaceText);
+    const encoding::TEncoding textEncoding = control->Encoding();
     const bool replaceAll = HasFindOption(FindOptions, frReplaceAll);
     const bool replacing = replaceAll || HasFindOption(FindOptions, frReplace);
+    // A character the file cannot hold cannot be in it, and must not turn
+    // into another one: the user is told instead of searching or replacing.
+    QByteArray pattern;
+    QString refusal = Unholdable(FindText, textEncoding, pattern);
+    if (!refusal.isEmpty())
+        refusal.prepend(QStringLiteral("Kann \"") + FindText + QStringLiteral("\" nicht finden"));
+    QByteArray replacement;
+    if (refusal.isEmpty() && replacing) {
+        refusal = Unholdable(ReplaceText, textEncoding, replacement);
+        if (!refusal.isEmpty())
+            refusal.prepend(QStringLiteral("Kann nicht durch \"") + ReplaceText + QStringLiteral("\" ersetzen"));
+    }
+    if (!refusal.isEmpty()) {
+        dialogs::ShowMessage(this, apptitle::Title(), refusal, dialogs::TKind::Information);
+        return;
+    }
 
     const bool selectionMatches =
-        replacing && cp1252::ToQString(control->SelText()).compare(FindText, Qt::CaseInsensitive) == 0;
-    if (replaceAll && searchable && !pattern.isEmpty() && HasFindOption(FindOptions, frDown)
+        replacing
+        && encodedtext::ToQString(control->SelText(), textEncoding).compare(FindText, Qt::CaseInsensitive) == 0;
+    if (replaceAll && !pattern.isEmpty() && HasFindOption(FindOptions, frDown)
         && (!selectionMatches || control->SelLength() == pattern.size())) {
         // Downwards every replacement, the selection's included, is an
         // occurrence in the text as it is now: found in one pass, then
         // replaced as one step that undo keeps in a few bytes each.
         const qint64 start = control->SelStart();
-        std::vector<qint64> positions = ReplaceAllMatches(control->CharacterPointer(), control->TextLength(), start,
-                                                          control->SelLength(), pattern, FindOptions);
+        const qint64 length = control->TextLength();
+        // In a large text the window shows how far the search, and then the
+        // replacing, have come.
+        TLongWork progress(control, QStringLiteral("Ersetzen"), 2 * length, false);
+        std::vector<qint64> positions =
+            ReplaceAllMatches(control->CharacterPointer(), length, start, control->SelLength(), pattern, FindOptions,
+                              textEncoding, [&progress](qint64 at) { progress.Step(at); });
         if (selectionMatches)
             positions.insert(positions.begin(), start);
+        progress.SetOffset(length);
         control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
         return;
     }
@@ -312,10 +345,10 @@ void TMultiEditor::SearchNext()
                 control->SetSelText(replacement);
                 changed = true;
             }
-            if (searchable && !pattern.isEmpty()) {
+            if (!pattern.isEmpty()) {
                 const TReplaceAllResult all =
                     ReplaceAll(control->CharacterPointer(), control->TextLength(), control->SelStart(),
-                               control->SelLength(), pattern, replacement, FindOptions);
+                               control->SelLength(), pattern, replacement, FindOptions, textEncoding);
                 if (all.count > 0) {
                     control->ReplaceRange(all.from, all.to, all.replacement);
                     control->Select(all.selStart, all.selLength);
@@ -331,7 +364,7 @@ void TMultiEditor::SearchNext()
         control->EndUndoAction();
         return;
     }
-    if (!(searchable && SearchStep(control, pattern, FindOptions))) {
+    if (!SearchStep(control, pattern, FindOptions)) {
         dialogs::ShowMessage(this, apptitle::Title(),
                              QStringLiteral("Kann \"") + FindText + QStringLiteral("\" nicht finden."),
                              dialogs::TKind::Information);
@@ -344,7 +377,7 @@ void TMultiEditor::ShowFindDialog(TFindDialog *dialog)
     if (!control)
         return;
     if (control->SelLength() > 0)
-        dialog->SetFindText(cp1252::ToQString(control->SelText()));
+        dialog->SetFindText(encodedtext::ToQString(control->SelText(), control->Encoding()));
     DialogUsed = true;
     dialog->Execute();
 }

@@ -1,5 +1,6 @@
 #include "editor/XMemo.h"
 
+#include "editor/LongWork.h"
 #include "platform/core/EditorError.h"
 #include "editor/core/Navigation.h"
 #include "editor/core/RtfText.h"
@@ -248,7 +249,9 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
         // To the end, whatever the size said: kernel files state 0 and
         // have content; the memory is the bound.
-        for (;;) {
+        // A large file shows its progress and can be given up with Escape.
+        TLongWork progress(this, QStringLiteral("Laden"), expected, qobject_cast<QFileDevice *>(&stream) != nullptr);
+        for (qint64 loaded = 0;;) {
             const qint64 got = stream.read(buffer.data(), qint64(buffer.size()));
             if (got < 0)
                 readError = true;
@@ -265,6 +268,14 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
             }
             SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
             counter.Feed(buffer.data(), static_cast<std::size_t>(got));
+            if (!progress.Step(loaded += got))
+                break;
+        }
+        if (progress.Cancelled()) {
+            // Nothing of it stays, as for a file that could not be read.
+            SendScintilla(SCI_CLEARALL);
+            counter = textfile::TEolCounter();
+            readError = true;
         }
         const encoding::TEncoding decided = detector.Result(m_defaultEncoding);
         // Only a text of ASCII alone comes out differently for both defaults.
@@ -613,6 +624,8 @@ void TXMemo::ApplyRecord(int token, bool forward)
             [this](qint64 from, qint64 to, const char *bytes, qint64 length) {
                 SendScintilla(SCI_SETTARGETRANGE, static_cast<unsigned long>(from), static_cast<long>(to));
                 SendScintilla(SCI_REPLACETARGET, static_cast<uintptr_t>(length), bytes);
+                if (TLongWork *work = TLongWork::Current())
+                    work->Step(from);
             });
     } catch (...) {
         SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
@@ -1182,7 +1195,8 @@ void TXMemo::OnModified(int type, int token)
 
 void TXMemo::MoveGapStep()
 {
-    if (m_shown || SendScintilla(SCI_GETREADONLY) || !m_pendingRecords.empty())
+    // Long work lets timers run, and holds pointers into the text meanwhile.
+    if (m_shown || SendScintilla(SCI_GETREADONLY) || !m_pendingRecords.empty() || TLongWork::Current())
         return;
     const qint64 caret = SendScintilla(SCI_GETCURRENTPOS);
     const qint64 anchor = SendScintilla(SCI_GETANCHOR);
@@ -1308,5 +1322,5 @@ void GoToLine(TXMemo *memo, qint64 line)
     const qint64 column = CaretColumn(memo);
     line = std::max<qint64>(line, 1);
     memo->SetSelStart(navigation::LineCaret(memo->CharacterPointer(), memo->TextLength(), column,
-                                            memo->LineIndex(line - 1), memo->LineIndex(line)));
+                                            memo->LineIndex(line - 1), memo->LineIndex(line), memo->Encoding()));
 }

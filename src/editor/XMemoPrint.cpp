@@ -16,6 +16,7 @@ void WithPrinter(TXMemo *control, const std::function<void(TPrintChannel &, cons
     TPrintChannel channel(printing::ThePrinter());
     channel.Open();
     channel.SetFont(control->EditorFont());
+    channel.SetEncoding(control->Encoding());
     print(channel, channel.Metrics());
     channel.Close();
 }

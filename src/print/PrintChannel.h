@@ -1,10 +1,12 @@
 #pragma once
-// A text channel to a QPrinter: bytes are drawn line by line in the
-// printer font, a line too wide for the page goes on in the next line,
+// A text channel to a QPrinter: bytes are drawn as characters of their
+// encoding, line by line in the printer font, a line too wide for the page goes on in the next line,
 // a page starts when the next line would not fit or on a form feed.
+#include "platform/core/Encoding.h"
 #include "print/core/LinePrinter.h"
 
 #include <QFont>
+#include <QHash>
 #include <QPainter>
 #include <QString>
 #include <array>
@@ -21,6 +23,8 @@ public:
     // TEditorError when there is no printer to print on.
     void Open();
     void SetFont(const QFont &font);
+    // How the written bytes are read; Windows-1252 until set.
+    void SetEncoding(encoding::TEncoding encoding);
     printing::TPrintMetrics Metrics() const;
     // Ends the job; also when printing stopped on an error.
     void Close();
@@ -34,11 +38,21 @@ private:
     void StartJob();
     void NewPage();
     void Flush();
+    void WriteByte(unsigned char byte);
+    void Draw(char32_t character, double width);
+    void WriteUtf8(const char *bytes, qsizetype length);
+    double Utf8Width(char32_t character);
+    void DropPending();
 
     QPrinter &m_printer;
     QPainter m_painter;
     QFont m_font;
     std::array<double, 256> m_widths{};
+    encoding::TEncoding m_encoding = encoding::TEncoding::Cp1252;
+    QHash<char32_t, double> m_utf8Widths;
+    // The start of a UTF-8 sequence that the next write goes on with.
+    unsigned char m_pending[4] = {};
+    int m_pendingCount = 0;
     double m_tabWidth = 0;
     int m_lineHeight = 1;
     int m_ascent = 0;

@@ -69,3 +69,38 @@ TEST(GoToLineCaret, NeverLandsInsideALineBreakOrPastTheText)
     // An empty last line or text: never below 0.
     EXPECT_EQ(navigation::LineCaret("", 0, 7, 0, -1), 0);
 }
+
+TEST(GoToLineCaret, CountsCharactersInUtf8)
+{
+    using encoding::TEncoding;
+    // "Köln € x" (line 1), "日本語abc" (line 2, CR LF), "zä" (last line).
+    const QByteArray text = "K\xC3\xB6ln \xE2\x82\xAC x\n\xE6\x97\xA5\xE6\x9C\xAC\xE8\xAA\x9E"
+                            "abc\r\nz\xC3\xA4";
+    const qint64 line2 = text.indexOf('\n') + 1, line3 = text.indexOf("\r\n") + 2;
+    const auto caret = [&](qint64 column, qint64 start, qint64 next) {
+        return navigation::LineCaret(text.constData(), text.size(), column, start, next, TEncoding::Utf8);
+    };
+    const auto column = [&](qint64 start, qint64 position) {
+        return navigation::Column(text.constData(), text.size(), start, position, TEncoding::Utf8);
+    };
+    EXPECT_EQ(caret(4, line2, line3), line2 + 9) << "three characters of three bytes each";
+    EXPECT_EQ(caret(2, line2, line3), line2 + 3) << "between two characters, never inside one";
+    EXPECT_EQ(caret(7, line2, line3), line3 - 2) << "the line's end: before CR LF";
+    EXPECT_EQ(caret(40, line2, line3), line3 - 2);
+    EXPECT_EQ(caret(10, line3, -1), line3 + 1) << "the last line: before its last character, not inside it";
+    EXPECT_EQ(caret(8, 0, line2), line2 - 2) << "the 8th character, x";
+    EXPECT_EQ(caret(9, 0, line2), line2 - 1);
+
+    EXPECT_EQ(column(0, 0), 1);
+    EXPECT_EQ(column(0, 3), 3) << "K and ö";
+    EXPECT_EQ(column(0, 9), 7) << "behind the euro sign";
+    EXPECT_EQ(column(line2, line2 + 9), 4);
+    // Windows-1252: a byte is a column.
+    EXPECT_EQ(navigation::Column(text.constData(), text.size(), line2, line2 + 9, TEncoding::Cp1252), 10);
+
+    // A byte that starts no sequence is a character of its own, as on screen.
+    const QByteArray broken = "a\xFF\xC3\xA4"
+                              "b\xE2\x82";
+    EXPECT_EQ(navigation::Column(broken.constData(), broken.size(), 0, broken.size(), TEncoding::Utf8), 7);
+    EXPECT_EQ(navigation::LineCaret(broken.constData(), broken.size(), 4, 0, -1, TEncoding::Utf8), 4);
+}

@@ -1,6 +1,6 @@
 // libFuzzer target for the encoding detector and the conversions.
-// Input: [split] bytes. The detector, fed the bytes whole and in two pieces
-// split where the first byte says, must agree with Qt's strict UTF-8 decoder
+// Input: [split] bytes. The detector, fed the bytes whole, in two pieces
+// split where the first byte says and byte by byte, must agree with Qt's strict UTF-8 decoder
 // (NUL counting against UTF-8), and the conversions must give every byte back.
 #include "platform/core/EncodedText.h"
 #include "platform/core/Encoding.h"
@@ -52,6 +52,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         detector.Feed(bytes.constData(), std::size_t(split));
         detector.Feed(bytes.constData() + split, std::size_t(bytes.size() - split));
         Check(detector.Result(asciiDefault) == expected, "split", bytes);
+        // A sequence may run over more than two pieces.
+        encoding::TEncodingDetector bytewise;
+        for (char c : bytes)
+            bytewise.Feed(&c, 1);
+        Check(bytewise.Result(asciiDefault) == expected, "byte by byte", bytes);
     }
     Check(encoding::IsUtf8(bytes.constData(), std::size_t(bytes.size())) == valid, "IsUtf8", bytes);
 

@@ -6,6 +6,7 @@
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
 #include "editor/FindDialog.h"
+#include "platform/core/Encoding.h"
 
 #include <QCheckBox>
 #include <QLineEdit>
@@ -27,6 +28,13 @@ protected:
         editor.NewFileClick(nullptr);
         editor.CurrentControl()->SetText(text);
         return editor.CurrentControl();
+    }
+    // A UTF-8 file, shown as UTF-8.
+    TXMemo *OpenUtf8(const QByteArray &text)
+    {
+        TXMemo *memo = Open(text);
+        memo->SetEncoding(encoding::TEncoding::Utf8);
+        return memo;
     }
     static QPushButton *Button(TFindDialog *dialog, const QString &caption)
     {
@@ -345,4 +353,107 @@ TEST_F(FindReplaceTest, AKeyDownHandlerCanSwitchShortcutsOff)
     QCoreApplication::processEvents();
     EXPECT_EQ(editor.FileCount(), 2);
     EXPECT_EQ(memo->Text(), QByteArray("b"));
+}
+
+TEST_F(FindReplaceTest, Utf8FindFoldsCaseByCharacters)
+{
+    const QByteArray text = "\xC3\x84pfel: APFEL \xC3\xA4PFEL \xCE\xA3\xCE\x9F\xCE\xA6\xCE\x99\xCE\x91 "
+                            "STRASSE Stra\xC3\x9F"
+                            "e";
+    TXMemo *memo = OpenUtf8(text);
+    const auto find = [&](const QString &pattern) {
+        editor.FindText = pattern;
+        editor.FindOptions = FindOptionBit(frDown);
+        editor.SearchNext();
+        return memo->SelText();
+    };
+    memo->SetSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("äpfel")), QByteArray("\xC3\x84pfel")) << "Ä found by ä, as whole characters";
+    EXPECT_EQ(memo->SelStart(), 0);
+    EXPECT_EQ(find(QStringLiteral("äpfel")), QByteArray("\xC3\xA4PFEL")) << "APFEL is no Äpfel";
+    memo->SetSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("σοφια")), QByteArray("\xCE\xA3\xCE\x9F\xCE\xA6\xCE\x99\xCE\x91"));
+    memo->SetSelStart(0);
+    EXPECT_EQ(find(QStringLiteral("straße")), QByteArray("Stra\xC3\x9F"
+                                                         "e"))
+        << "ß stays ß: STRASSE is passed";
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+    // Whole words are made of letters, umlauts included.
+    memo->SetText("x \xC3\xBC"
+                  "berall, \xC3\x9C"
+                  "ber");
+    memo->SetSelStart(0);
+    editor.FindText = QStringLiteral("über");
+    editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frWholeWord);
+    editor.SearchNext();
+    EXPECT_EQ(memo->SelStart(), 12) << "not inside überall";
+    EXPECT_EQ(memo->SelLength(), 5);
+
+    // The selection presets the dialog in the file's characters.
+    memo->Select(2, 8);
+    editor.FindClick(nullptr);
+    EXPECT_EQ(editor.FindDialog()->FindText(), QStringLiteral("überall"));
+}
+
+TEST_F(FindReplaceTest, Utf8ReplaceWritesTheFilesEncoding)
+{
+    TXMemo *memo = OpenUtf8("K\xC3\xB6ln, k\xC3\x96LN und K\xC3\xB6ln");
+    memo->SetSelStart(0);
+    editor.ReplaceClick(nullptr);
+    Request(editor.ReplaceDialog(), QStringLiteral("köln"), QStringLiteral("Alle ersetzen"),
+            QStringLiteral("Zürich €"));
+    EXPECT_EQ(memo->Text(), QByteArray("Z\xC3\xBCrich \xE2\x82\xAC, Z\xC3\xBCrich \xE2\x82\xAC und Z\xC3\xBCrich "
+                                       "\xE2\x82\xAC"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+
+    // Replace: the selected occurrence (any case) goes, the next is selected.
+    memo->SetText("\xC3\x84 \xC3\xA4");
+    memo->Select(0, 2);
+    Request(editor.ReplaceDialog(), QStringLiteral("ä"), QStringLiteral("Ersetzen"), QStringLiteral("ö"));
+    EXPECT_EQ(memo->Text(), QByteArray("\xC3\xB6 \xC3\xA4"));
+    EXPECT_EQ(memo->SelStart(), 3);
+    EXPECT_EQ(memo->SelLength(), 2);
+}
+
+TEST_F(FindReplaceTest, CharactersWindows1252CannotHoldAreRefusedWithTheReason)
+{
+    TXMemo *memo = Open("Z\xB3oty a b"); // ł is no Windows-1252 character; 0xB3 is ³
+    memo->SetSelStart(0);
+    editor.FindText = QStringLiteral("Złoty");
+    editor.FindOptions = FindOptionBit(frDown);
+    editor.SearchNext();
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Quillon 32|Kann \"Złoty\" nicht finden: „ł“ (U+0142) ist in "
+                                                   "Windows-1252 nicht darstellbar.")});
+    EXPECT_EQ(memo->SelLength(), 0);
+
+    // A replacement with such a character would turn into "?": nothing is replaced.
+    messages.clear();
+    editor.ReplaceClick(nullptr);
+    Request(editor.ReplaceDialog(), QStringLiteral("a"), QStringLiteral("Alle ersetzen"), QStringLiteral("ł"));
+    EXPECT_EQ(memo->Text(), QByteArray("Z\xB3oty a b"));
+    EXPECT_EQ(messages, QStringList{QStringLiteral("Quillon 32|Kann nicht durch \"ł\" ersetzen: „ł“ (U+0142) ist "
+                                                   "in Windows-1252 nicht darstellbar.")});
+    // In UTF-8 the same texts are found and written.
+    messages.clear();
+    OpenUtf8("Z\xC5\x82oty a b");
+    Request(editor.ReplaceDialog(), QStringLiteral("złoty"), QStringLiteral("Alle ersetzen"), QStringLiteral("ł"));
+    EXPECT_EQ(editor.CurrentControl()->Text(), QByteArray("\xC5\x82 a b"));
+    EXPECT_TRUE(messages.isEmpty()) << messages.join('\n').toStdString();
+}
+
+TEST_F(FindReplaceTest, Utf8GoToLineKeepsTheColumnInCharacters)
+{
+    // Line 1 "€€€x", line 2 ASCII, line 3 "ääääää".
+    TXMemo *memo = OpenUtf8("\xE2\x82\xAC\xE2\x82\xAC\xE2\x82\xAC"
+                            "x\r\nabcdefghij\r\n"
+                            "\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4\xC3\xA4");
+    memo->SetSelStart(9); // before x
+    EXPECT_EQ(CaretColumn(memo), 4);
+    GoToLine(memo, 2);
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(1) + 3) << "column 4 of line 2";
+    memo->SetSelStart(memo->LineIndex(1) + 5);
+    GoToLine(memo, 3);
+    EXPECT_EQ(memo->SelStart(), memo->LineIndex(2) + 10) << "column 6, behind five ä, not inside one";
+    EXPECT_EQ(CaretColumn(memo), 6);
 }

@@ -3,6 +3,7 @@
 #include "app/EditMain.h"
 #include "editor/MultEdit.h"
 #include "platform/core/EditorError.h"
+#include "platform/core/Encoding.h"
 #include "platform/AppTitle.h"
 #include "platform/Dialogs.h"
 #include "platform/ErrorDisplay.h"
@@ -314,6 +315,58 @@ TEST_F(PrintTest, WrappedLinesArePrintedAsTheScreenShowsThem)
     memo->PrintText(unwrapped, metrics);
     EXPECT_EQ(unwrapped.lines.size(), 7);
     EXPECT_EQ(unwrapped.lines.first(), text.left(text.indexOf('\r')));
+}
+
+TEST_F(PrintTest, Utf8FilesPrintTheirCharacters)
+{
+    const QString greeting = QStringLiteral("Grüße aus Köln – „Zitat“ 15 € Σσ Жж");
+    // The line goes to the channel in pieces of 250 bytes: the first cuts "ä" in two.
+    const QString cut = QString(249, QLatin1Char('x')) + QStringLiteral("äöü");
+    TXMemo *memo = OpenText("utf8.txt", (greeting + QStringLiteral("\r\n") + cut).toUtf8());
+    memo->SetEncoding(encoding::TEncoding::Utf8);
+    memo->SetWordWrap(false);
+    const QString pdf = dir.filePath("utf8.pdf");
+    {
+        PdfPrinter to(pdf);
+        editor.PrintFile(editor.FileIndex());
+    }
+    ASSERT_TRUE(errors.isEmpty()) << errors.join(' ').toStdString();
+    QList<TPdfPage> pages = ReadPdf(pdf);
+    ASSERT_EQ(pages.size(), 1);
+    ASSERT_GT(pages.first().size(), 2);
+    EXPECT_EQ(pages.first().first().text, greeting);
+    QString joined;
+    for (int i = 1; i < pages.first().size(); ++i)
+        joined += pages.first().at(i).text;
+    EXPECT_EQ(joined, cut);
+
+    // Bytes that are no UTF-8, also a sequence the line ends in, show the
+    // replacement character, as on screen.
+    const QString broken = dir.filePath("broken.pdf");
+    {
+        PdfPrinter to(broken);
+        TPrintChannel channel(printing::ThePrinter());
+        channel.Open();
+        channel.SetFont(MonoFont());
+        channel.SetEncoding(encoding::TEncoding::Utf8);
+        channel.Write("a\xC3", 2);
+        channel.Write("\xA4"
+                      "b",
+                      2);
+        channel.EndLine();
+        channel.Write("c\xE2\x82", 3);
+        channel.EndLine();
+        channel.Write("d\xFF"
+                      "e",
+                      3);
+        channel.Close();
+    }
+    pages = ReadPdf(broken);
+    ASSERT_EQ(pages.size(), 1);
+    QStringList lines;
+    for (const TPdfLine &line : pages.first())
+        lines << line.text;
+    EXPECT_EQ(lines, (QStringList{QStringLiteral("aäb"), QStringLiteral("c\uFFFD"), QStringLiteral("d\uFFFDe")}));
 }
 
 TEST_F(PrintTest, WithoutAPrinterTheUserIsToldAndNothingElseHappens)

@@ -1,6 +1,7 @@
 #include "editor/core/Navigation.h"
 
 #include "editor/core/Search.h"
+#include "platform/core/Utf8.h"
 
 #include <QByteArray>
 #include <algorithm>
@@ -11,6 +12,57 @@ namespace {
 
 const QByteArray kSpace(" ");
 const QByteArray kTab("\t");
+
+// Bytes of the character at `p`: a valid sequence, or one byte that starts none.
+qint64 CharacterBytes(const char *p, const char *end)
+{
+    char32_t c;
+    const int n = utf8::Decode(reinterpret_cast<const utf8::Byte *>(p), reinterpret_cast<const utf8::Byte *>(end), c);
+    return n > 0 ? n : 1;
+}
+
+// The position `count` characters on from `from`, never beyond `end`.
+qint64 Advance(const char *text, qint64 from, qint64 end, qint64 count)
+{
+    qint64 p = from;
+    for (; count > 0 && p < end; --count)
+        p += CharacterBytes(text + p, text + end);
+    return std::min(p, end);
+}
+
+// Characters in [from, to).
+qint64 Characters(const char *text, qint64 from, qint64 to)
+{
+    qint64 count = 0;
+    for (qint64 p = from; p < to; ++count) {
+        // ASCII runs are most of any text: no decoding for them.
+        if (static_cast<unsigned char>(text[p]) < 0x80)
+            ++p;
+        else
+            p += CharacterBytes(text + p, text + to);
+    }
+    return count;
+}
+
+qint64 Utf8LineCaret(const char *text, qint64 length, qint64 column, qint64 start, qint64 next)
+{
+    if (start < 0)
+        return length;
+    // The line's text, and its length in columns: one more for its break.
+    qint64 textEnd = length;
+    qint64 breakColumns = 0;
+    if (next >= 0) {
+        textEnd = next - 1;
+        if (textEnd > start && text[textEnd - 1] == '\r' && text[textEnd] == '\n')
+            --textEnd;
+        breakColumns = 1;
+    }
+    const qint64 lineColumns = Characters(text, start, textEnd) + breakColumns;
+    const qint64 target = column < lineColumns ? column - 1 : lineColumns - 1;
+    if (target < 0)
+        return std::max<qint64>(start - 1, 0);
+    return Advance(text, start, textEnd, target);
+}
 
 } // namespace
 
@@ -51,8 +103,11 @@ qint64 PreviousBlank(const char *text, qint64 length, qint64 caret)
     }
 }
 
-qint64 LineCaret(const char *text, qint64 length, qint64 column, qint64 start, qint64 next)
+qint64 LineCaret(const char *text, qint64 length, qint64 column, qint64 start, qint64 next,
+                 encoding::TEncoding textEncoding)
 {
+    if (textEncoding == encoding::TEncoding::Utf8)
+        return Utf8LineCaret(text, length, column, start, next);
     qint64 lineLength;
     if (start < 0) {
         start = length;
@@ -66,6 +121,15 @@ qint64 LineCaret(const char *text, qint64 length, qint64 column, qint64 start, q
     }
     const qint64 caret = column < lineLength ? start + column - 1 : start + lineLength - 1;
     return std::max<qint64>(caret, 0);
+}
+
+qint64 Column(const char *text, qint64 length, qint64 start, qint64 position, encoding::TEncoding textEncoding)
+{
+    start = std::clamp<qint64>(start, 0, length);
+    position = std::clamp<qint64>(position, start, length);
+    if (textEncoding != encoding::TEncoding::Utf8)
+        return position - start + 1;
+    return Characters(text, start, position) + 1;
 }
 
 } // namespace navigation

@@ -21,6 +21,9 @@
 
 namespace {
 
+// Replace all tells how far it is after this many occurrences.
+constexpr std::size_t kProgressEvery = 1 << 14;
+
 using Byte = unsigned char;
 
 constexpr std::array<Byte, 256> MakeIdentity()
@@ -543,7 +546,8 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
 }
 
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                                      const QByteArray &pattern, TFindOptions options, encoding::TEncoding textEncoding)
+                                      const QByteArray &pattern, TFindOptions options, encoding::TEncoding textEncoding,
+                                      const std::function<void(qint64 position)> &progress)
 {
     std::vector<qint64> matches;
     const qint64 m = pattern.size();
@@ -587,6 +591,8 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
                     break;
                 matches.push_back(q);
                 caret = q + m;
+                if (progress && matches.size() % kProgressEvery == 0)
+                    progress(q);
             }
         } else {
             qint64 caret = selStart;
@@ -603,6 +609,8 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
                     break;
                 matches.push_back(q);
                 caret = q;
+                if (progress && matches.size() % kProgressEvery == 0)
+                    progress(length - q);
             }
         }
         return 0;

@@ -15,8 +15,9 @@ class TPrintSink
 {
 public:
     virtual ~TPrintSink() = default;
-    // Bytes of one output line (Windows-1252); a tab advances to the next
-    // multiple of eight average character widths.
+    // Bytes of one output line, in the text's encoding (a UTF-8 sequence may
+    // be cut between two writes); a tab advances to the next multiple of
+    // eight average character widths.
     virtual void Write(const char *bytes, qsizetype length) = 0;
     virtual void EndLine() = 0;
     virtual void FormFeed() = 0;

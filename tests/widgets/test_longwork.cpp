@@ -1,0 +1,140 @@
+#include "TestSupport.h"
+#include "../support/ScriptedUser.h"
+#include "editor/LongWork.h"
+#include "editor/MultEdit.h"
+#include "editor/TabRow.h"
+
+#include <QFileInfo>
+#include <QKeyEvent>
+#include <QStatusTipEvent>
+#include <gtest/gtest.h>
+
+using namespace testsupport;
+
+namespace {
+
+// What the window was told and how often it painted while the work ran.
+class TWindowWatch : public QObject
+{
+public:
+    QStringList Tips;
+    int Paints = 0;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::StatusTip)
+            Tips << static_cast<QStatusTipEvent *>(event)->tip();
+        if (event->type() == QEvent::Paint)
+            ++Paints;
+        return QObject::eventFilter(watched, event);
+    }
+};
+
+class LongWorkTest : public ::testing::Test
+{
+protected:
+    // Small texts count as large here, and every step looks at the window.
+    void SetUp() override
+    {
+        TLongWork::Threshold = 1 << 20;
+        TLongWork::IntervalMs = 0;
+        editor.resize(600, 400);
+        editor.show();
+        QCoreApplication::processEvents();
+        qApp->installEventFilter(&watch);
+    }
+    void TearDown() override
+    {
+        qApp->removeEventFilter(&watch);
+        TLongWork::Threshold = qint64(50) << 20;
+        TLongWork::IntervalMs = 100;
+    }
+    // 12 MB: three pieces of the read.
+    QString LargeFile(const QString &name)
+    {
+        QByteArray text;
+        while (text.size() < 12 << 20)
+            text += "Eine Zeile Text, die sich oft wiederholt.\r\n";
+        WriteBytes(dir.filePath(name), text);
+        return dir.filePath(name);
+    }
+    void Reset()
+    {
+        watch.Tips.clear();
+        watch.Paints = 0;
+        // Something for the window to paint once it gets the chance.
+        editor.update();
+    }
+
+    QTemporaryDir dir;
+    TScriptedUser user;
+    TWindowWatch watch;
+    TMultiEditor editor;
+};
+
+} // namespace
+
+TEST_F(LongWorkTest, ALargeFileLoadsWithProgressAndEscapeGivesItUp)
+{
+    const QString whole = LargeFile(QStringLiteral("ganz.txt"));
+    Reset();
+    editor.OpenFile(whole);
+    const qint64 size = QFileInfo(whole).size();
+    EXPECT_EQ(editor.CurrentControl()->TextLength(), size);
+    EXPECT_FALSE(editor.CurrentControl()->LoadFailed());
+    ASSERT_GE(watch.Tips.size(), 3);
+    EXPECT_EQ(watch.Tips.first(), QStringLiteral("Laden: 33 % (Abbruch mit Esc)"));
+    EXPECT_EQ(watch.Tips.last(), QString()) << "the status panel is cleared at the end";
+    EXPECT_GT(watch.Paints, 0) << "the window painted while the file was read";
+
+    // Escape pressed while the file is read: the tab stays, empty, under the
+    // file's name, and saving asks before it empties the file.
+    const QString given = LargeFile(QStringLiteral("abgebrochen.txt"));
+    Reset();
+    QCoreApplication::postEvent(editor.CurrentControl(), new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, {}));
+    QCoreApplication::postEvent(editor.CurrentControl(), new QKeyEvent(QEvent::KeyPress, Qt::Key_X, {}, "x"));
+    editor.OpenFile(given);
+    EXPECT_EQ(editor.FileCount(), 2);
+    TXMemo *memo = editor.CurrentControl();
+    EXPECT_EQ(memo->TextLength(), 0);
+    EXPECT_TRUE(memo->LoadFailed());
+    EXPECT_EQ(editor.TabRow()->Name(editor.FileIndex()), QStringLiteral("abgebrochen.txt"));
+    EXPECT_EQ(editor.ControlAt(0)->TextLength(), size) << "a key typed meanwhile waits for the end";
+    QCoreApplication::processEvents();
+    EXPECT_EQ(editor.ControlAt(0)->TextLength(), size + 1) << "and then arrives";
+    user.Answers << dialogs::TAnswer::No;
+    EXPECT_FALSE(editor.SaveFileAt(editor.FileIndex()));
+    EXPECT_EQ(user.Questions.size(), 1);
+    EXPECT_EQ(QFileInfo(given).size(), size);
+}
+
+TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgress)
+{
+    QByteArray text;
+    while (text.size() < 3 << 20)
+        text += "o-------o-------o-------o-------\n";
+    editor.NewFileClick(nullptr);
+    TXMemo *memo = editor.CurrentControl();
+    memo->SetText(text);
+    memo->SetSelStart(0);
+    Reset();
+    editor.FindText = QStringLiteral("o");
+    editor.ReplaceText = QStringLiteral("00");
+    editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frReplaceAll);
+    editor.SearchNext();
+    QByteArray replaced = text;
+    EXPECT_TRUE(memo->Text() == replaced.replace("o", "00")) << "the text was left alone while the window painted";
+    QStringList percents;
+    for (const QString &tip : watch.Tips)
+        percents << tip.section(QLatin1Char(' '), 1, 1);
+    ASSERT_GE(watch.Tips.size(), 3) << watch.Tips.join('\n').toStdString();
+    EXPECT_TRUE(watch.Tips.first().startsWith(QStringLiteral("Ersetzen: "))) << watch.Tips.first().toStdString();
+    EXPECT_EQ(watch.Tips.last(), QString());
+    // The search counts for the first half, the replacing for the second.
+    EXPECT_LT(percents.first().toInt(), 50);
+    EXPECT_GE(percents.at(percents.size() - 2).toInt(), 50);
+    EXPECT_GT(watch.Paints, 0);
+    memo->Undo();
+    EXPECT_TRUE(memo->Text() == text);
+}
