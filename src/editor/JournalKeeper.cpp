@@ -32,8 +32,9 @@ quint64 TextChecksum(TXMemo *control)
     for (const auto &[from, to] : {std::pair<qint64, qint64>(0, gap), std::pair<qint64, qint64>(gap, length)}) {
         if (to <= from)
             continue;
-        const auto *bytes = reinterpret_cast<const char *>(control->SendScintilla(
-            QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from), static_cast<long>(to - from)));
+        const auto *bytes = reinterpret_cast<const char *>(
+            control->SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from),
+                                   static_cast<long>(to - from)));
         sum.Feed(bytes, std::size_t(to - from));
     }
     return sum.Result();

@@ -68,6 +68,20 @@ TEST_F(FileEncodingTest, LoadDecidesTheEncodingAndSaveKeepsEveryByte)
     }
 }
 
+TEST_F(FileEncodingTest, AHundredMegabyteUtf8FileComesBackByteForByte)
+{
+    // Pieces of the read cut characters and CR LF pairs at every offset.
+    QByteArray text = QByteArray("Grüße aus Köln – „Zitat“ 15 € 👍\r\nzweite\rdritte\n").repeated(100'000'000 / 61);
+    text.prepend("\xEF\xBB\xBF");
+    const QString in = dir.filePath("gross.txt"), out = dir.filePath("zurueck.txt");
+    WriteBytes(in, text);
+    LoadTextFile(&memo, in);
+    EXPECT_EQ(memo.Encoding(), TEncoding::Utf8);
+    SaveTextFile(&memo, out);
+    memo.SetText(QByteArray());
+    EXPECT_TRUE(ReadBytes(out) == text);
+}
+
 TEST_F(FileEncodingTest, TypingBackspaceAndOverwriteWorkOnCharacters)
 {
     memo.SetText("Köln\r\n");

@@ -14,13 +14,15 @@ namespace diskidentity {
 bool TDiskIdentity::SameAs(const TDiskIdentity &other) const
 {
     return exists == other.exists && size == other.size && modifiedNs == other.modifiedNs && device == other.device
-        && inode == other.inode;
+           && inode == other.inode;
 }
 
 TDiskIdentity Stat(const QString &fileName)
 {
     TDiskIdentity identity;
-    struct stat info {};
+    struct stat info
+    {
+    };
     const QByteArray name = QFile::encodeName(fileName);
     if (name.isEmpty() || ::stat(name.constData(), &info) != 0 || !S_ISREG(info.st_mode))
         return identity;
@@ -32,8 +34,7 @@ TDiskIdentity Stat(const QString &fileName)
     return identity;
 }
 
-TChecksum::TChecksum()
-    : m_state(XXH3_createState())
+TChecksum::TChecksum() : m_state(XXH3_createState())
 {
     if (!m_state)
         throw std::bad_alloc();
