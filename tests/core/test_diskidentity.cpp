@@ -75,7 +75,7 @@ TEST(DiskIdentity, TheChecksumDependsOnTheBytesOnlyNotOnHowTheyWereCut)
 {
     QByteArray bytes(3 * (1 << 20) + 17, Qt::Uninitialized);
     for (int i = 0; i < bytes.size(); ++i)
-        bytes[i] = char(i * 7919 >> 3);
+        bytes[i] = char(quint32(i) * 7919u >> 3);
     const quint64 whole = Checksum(bytes.constData(), bytes.size());
 
     TChecksum pieces;
