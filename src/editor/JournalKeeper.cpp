@@ -46,6 +46,10 @@ TJournalKeeper::TJournalKeeper(TMultiEditor *editor, std::unique_ptr<journal::TF
                                const QString &folderError)
     : QObject(editor), m_editor(editor), m_folder(std::move(folder)), m_folderError(folderError)
 {
+    // Told at once, not at the first change: a box popping up while the
+    // user types would take the keys typed after it.
+    if (!m_folder)
+        WarnOnce(m_folderError);
     if (m_folder) {
         m_writer = std::make_unique<journal::TWriter>(*m_folder, [this](const QString &name, const QString &error) {
             QMetaObject::invokeMethod(

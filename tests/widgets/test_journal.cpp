@@ -204,9 +204,9 @@ TEST_F(JournalTest, AnUnwritableStateFolderWarnsOnceAndEditingAndSavingGoOn)
     WriteBytes(Path("a.txt"), "a");
     TInstance instance(Path("file") + QStringLiteral("/quillon"));
     instance.editor.OpenFile(Path("a.txt"));
+    ASSERT_TRUE(WaitFor([&] { return !user.Messages.isEmpty(); })) << "told before anything is typed";
     TXMemo *control = instance.editor.ControlAt(0);
     control->ReplaceRange(0, 0, QByteArray("b"));
-    ASSERT_TRUE(WaitFor([&] { return !user.Messages.isEmpty(); }));
     control->ReplaceRange(0, 0, QByteArray("c"));
     QCoreApplication::processEvents();
     ASSERT_EQ(user.Messages.size(), 1);
