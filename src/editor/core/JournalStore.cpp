@@ -115,7 +115,7 @@ QStringList Entries(int dir)
 QString StateFolder()
 {
     QString base = qEnvironmentVariable("XDG_STATE_HOME");
-    // The base directory specification: a relative path is to be ignored.
+    // XDG rules: a relative XDG_STATE_HOME counts as unset, like an empty one.
     if (base.isEmpty() || !QDir::isAbsolutePath(base))
         base = QDir::homePath() + QStringLiteral("/.local/state");
     return base + QStringLiteral("/quillon");
