@@ -55,27 +55,6 @@ bool ChecksumOfFile(const QString &name, quint64 &checksum)
     return true;
 }
 
-// The text's checksum in the two pieces either side of the control's gap:
-// asking for the whole text at once would move the gap, 100 MB copied on
-// loading and again on the first key.
-quint64 TextChecksum(TXMemo *control)
-{
-    const qint64 length = control->TextLength();
-    if (control->ViewOnly())
-        return diskidentity::Checksum(control->CharacterPointer(), std::size_t(length));
-    const qint64 gap = std::clamp<qint64>(control->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), 0, length);
-    diskidentity::TChecksum sum;
-    for (const auto &[from, size] : {std::pair<qint64, qint64>{0, gap}, {gap, length - gap}}) {
-        if (size > 0) {
-            const auto *piece = reinterpret_cast<const char *>(
-                control->SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from),
-                                       static_cast<long>(size)));
-            sum.Feed(piece, std::size_t(size));
-        }
-    }
-    return sum.Result();
-}
-
 diskchange::TKnown KnownOf(const TOpenFile *file)
 {
     diskchange::TKnown known;
@@ -124,7 +103,7 @@ void TDiskWatcher::Remember(TOpenFile *file, const QString &name, const TDiskIde
     TXMemo *control = file->Control();
     quint64 checksum = 0;
     if (control->PlainText()) {
-        checksum = TextChecksum(control);
+        checksum = control->Checksum();
     } else if (!ChecksumOfFile(name, checksum)) {
         // Rich text holds other bytes than its file: unreadable now, the
         // next check compares the metadata alone.

@@ -22,24 +22,6 @@ void *DocumentOf(TXMemo *control)
     return reinterpret_cast<void *>(control->SendScintilla(QsciScintillaBase::SCI_GETDOCPOINTER));
 }
 
-// In the two pieces around the text buffer's gap: nothing is moved, no copy
-// made (about 10 ms for 100 MB).
-quint64 TextChecksum(TXMemo *control)
-{
-    const qint64 length = control->TextLength();
-    const qint64 gap = std::clamp<qint64>(control->SendScintilla(QsciScintillaBase::SCI_GETGAPPOSITION), 0, length);
-    diskidentity::TChecksum sum;
-    for (const auto &[from, to] : {std::pair<qint64, qint64>(0, gap), std::pair<qint64, qint64>(gap, length)}) {
-        if (to <= from)
-            continue;
-        const auto *bytes = reinterpret_cast<const char *>(
-            control->SendScintilla(QsciScintillaBase::SCI_GETRANGEPOINTER, static_cast<unsigned long>(from),
-                                   static_cast<long>(to - from)));
-        sum.Feed(bytes, std::size_t(to - from));
-    }
-    return sum.Result();
-}
-
 } // namespace
 
 TJournalKeeper::TJournalKeeper(TMultiEditor *editor, std::unique_ptr<journal::TFolder> folder,
@@ -157,7 +139,7 @@ void TJournalKeeper::NoteEdit(TXMemo *control, int type, qint64 position, qint64
             // Kept while the text stays the saved one: the control also
             // "edits" an unmodified text (byte for byte) to move its gap.
             if (!followed.cleanKnown || followed.cleanDocument != DocumentOf(control)) {
-                followed.cleanChecksum = TextChecksum(control);
+                followed.cleanChecksum = control->Checksum();
                 followed.cleanDocument = DocumentOf(control);
                 followed.cleanKnown = true;
             }

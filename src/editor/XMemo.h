@@ -56,6 +56,8 @@ public:
     // Valid until the next change of the text.
     const char *CharacterPointer() const;
     QByteArray Text() const;
+    // The checksum of the whole text (diskidentity::Checksum).
+    quint64 Checksum() const;
     // Makes `bytes` the whole text as a fresh document: no undo history.
     void SetText(const QByteArray &bytes);
     QByteArray TextRange(qint64 start, qint64 end) const;
