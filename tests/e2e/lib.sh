@@ -101,3 +101,26 @@ e2e_wait_dialog() {
   done
   return 1
 }
+
+# Ends the given processes and waits until they are gone: a program ended by
+# SIGTERM closes as the user would and writes its settings, so removing the
+# work folder before it has ended races with that write. With -9 it is
+# killed at once. Processes that do not end within 10 s are killed.
+e2e_stop() {
+  local signal=TERM p
+  if [ "${1:-}" = -9 ]; then signal=KILL; shift; fi
+  for p in "$@"; do
+    [ -n "$p" ] || continue
+    kill -CONT "$p" 2>/dev/null || true
+    kill -s "$signal" "$p" 2>/dev/null || true
+  done
+  for p in "$@"; do
+    [ -n "$p" ] || continue
+    for _ in $(seq 1 100); do
+      kill -0 "$p" 2>/dev/null || break
+      sleep 0.1
+    done
+    kill -9 "$p" 2>/dev/null || true
+    wait "$p" 2>/dev/null || true
+  done
+}

@@ -9,7 +9,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_need_x "$@"
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 shots="${E2E_SCREENSHOT_DIR:-$work}"
 export E2E_SHOT="$shots/about_box_fail.png"
 printf 'Text\n' > "$work/a.txt"

@@ -26,7 +26,7 @@ fi
 
 work=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/accessible_names_fail.png"
 export XDG_CONFIG_HOME="$work/config"
 export QT_ACCESSIBILITY=1 QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1

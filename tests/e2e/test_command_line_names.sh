@@ -10,7 +10,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pids[@]}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/command_line_names_fail.png"
 printf '[Options]\r\nNewFiles=1\r\n' > "$work/q.ini"
 mkdir "$work/d"

@@ -10,7 +10,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pid=
-trap 'kill -9 "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop -9 "$pid"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/crash_recovery_fail.png"
 export XDG_STATE_HOME="$work/state"
 printf 'erste\r\n\x80 Zeile\r\n' > "$work/eins.txt"

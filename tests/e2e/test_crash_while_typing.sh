@@ -9,7 +9,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pid= typist=
-trap 'kill -9 "$pid" "$typist" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop -9 "$pid" "$typist"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/crash_while_typing_fail.png"
 export XDG_STATE_HOME="$work/state"
 printf 'Anfang\r\n' > "$work/text.txt"

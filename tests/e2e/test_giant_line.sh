@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_need_x "$@"
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/giant_line_fail.png"
 # Words with Windows-1252 quotes, no line break anywhere.
 python3 - "$work/eine Zeile.txt" <<'PY'

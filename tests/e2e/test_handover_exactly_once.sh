@@ -11,10 +11,7 @@ e2e_need_x "$@"
 work=$(mktemp -d)
 pids=()
 cleanup() {
-  for p in "${pids[@]}"; do
-    kill -CONT "$p" 2>/dev/null || true
-    kill "$p" 2>/dev/null || true
-  done
+  e2e_stop "${pids[@]}"
   rm -rf "$work"
 }
 trap cleanup EXIT

@@ -9,7 +9,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/load_many_files_fail.png"
 mkdir -p "$work/a" "$work/b"
 printf '[Options]\r\nNewFiles=1\r\n' > "$work/q.ini"

@@ -16,7 +16,7 @@ fi
 
 work=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/out_of_memory_fail.png"
 # 8 MB of "o": replacing each by "00" needs far more than the limit below.
 (yes "$(printf 'o%.0s' $(seq 1 78))" || true) | head -n 100000 | sed 's/$/\r/' > "$work/gross.txt"

@@ -21,7 +21,7 @@ started_cupsd=""
 printer=QuillonTestPDF
 old_default=""
 cleanup() {
-  for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+  e2e_stop "${pids[@]}"
   lpadmin -x "$printer" 2>/dev/null || true
   [ -n "$old_default" ] && lpadmin -d "$old_default" 2>/dev/null || true
   [ -n "$started_cupsd" ] && kill "$started_cupsd" 2>/dev/null || true

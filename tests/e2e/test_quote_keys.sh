@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_need_x "$@"
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/quote_keys_fail.png"
 printf 'Zitat\r\n' > "$work/z.txt"
 printf '[Options]\r\nNewFiles=1\r\n' > "$work/q.ini"

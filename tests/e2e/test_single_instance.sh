@@ -9,7 +9,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pids=()
-trap 'for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pids[@]}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/single_instance_fail.png"
 mkdir -p "$work/a" "$work/b"
 printf '[Options]\r\nNewFiles=1\r\n' > "$work/q.ini"

@@ -9,7 +9,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 pid=
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/special_files_fail.png"
 export XDG_CONFIG_HOME="$work/config"
 printf 'Text\r\n' > "$work/a.txt"

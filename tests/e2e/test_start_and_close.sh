@@ -8,7 +8,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_need_x "$@"
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/start_and_close_fail.png"
 export XDG_CONFIG_HOME="$work/config"
 mkdir -p "$work/Eigene Dateien" "$work/sub"

@@ -7,7 +7,7 @@ source "$(dirname "$0")/lib.sh"
 e2e_need_x "$@"
 
 work=$(mktemp -d)
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="${E2E_SCREENSHOT_DIR:-$work}/type_and_save_fail.png"
 printf 'erste Datei\r\n' > "$work/eins.txt"
 printf 'Zeile\r\nzwei\r\n' > "$work/zwei daten.txt"

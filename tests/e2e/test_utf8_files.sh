@@ -8,7 +8,7 @@ e2e_need_x "$@"
 
 work=$(mktemp -d)
 shots="${E2E_SCREENSHOT_DIR:-$work}"
-trap 'kill "$pid" 2>/dev/null || true; rm -rf "$work"' EXIT
+trap 'e2e_stop "${pid:-}"; rm -rf "$work"' EXIT
 export E2E_SHOT="$shots/utf8_files_fail.png"
 utf8='Gr\xc3\xbc\xc3\x9fe aus K\xc3\xb6ln \xe2\x80\x93 \xe2\x80\x9eZitat\xe2\x80\x9c 15 \xe2\x82\xac\n'
 cp1252='Gr\xfc\xdfe aus K\xf6ln \x96 \x84Zitat\x93 15 \x80\r\n'

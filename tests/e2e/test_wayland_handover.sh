@@ -6,6 +6,7 @@
 set -euo pipefail
 QUILLON=$(readlink -f "$1")
 here=$(cd "$(dirname "$0")" && pwd)
+source "$here/lib.sh"
 python=/usr/bin/python3
 launcher=/usr/libexec/at-spi-bus-launcher
 plugin=$(ls /usr/lib/*/qt6/plugins/platforms/libqwayland-generic.so 2>/dev/null | head -1 || true)
@@ -27,8 +28,8 @@ work=$(mktemp -d)
 wpid=
 pid=
 cleanup() {
-  [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
-  [ -n "$wpid" ] && kill "$wpid" 2>/dev/null || true
+  e2e_stop "$pid"
+  e2e_stop "$wpid"
   rm -rf "$work"
 }
 trap cleanup EXIT
