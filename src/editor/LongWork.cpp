@@ -2,6 +2,8 @@
 
 #include <QApplication>
 #include <algorithm>
+#include <chrono>
+#include <future>
 #include <utility>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -54,8 +56,22 @@ TLongWork::~TLongWork()
             QCoreApplication::postEvent(receiver, event.release());
 }
 
+void TLongWork::Aside(const std::function<void()> &work)
+{
+    if (!m_active) {
+        work();
+        return;
+    }
+    std::future<void> done = std::async(std::launch::async, work);
+    while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+        if (m_clock.elapsed() >= m_next)
+            Report(m_done);
+    done.get();
+}
+
 void TLongWork::Report(qint64 done)
 {
+    m_done = done;
     const int percent = m_total > 0 ? int(std::min<qint64>(100, done * 100 / m_total)) : 0;
     ShowText(m_cancellable ? QStringLiteral("%1: %2 % (Abbruch mit Esc)").arg(m_what).arg(percent)
                            : QStringLiteral("%1: %2 %").arg(m_what).arg(percent));

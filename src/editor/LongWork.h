@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <functional>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -36,6 +37,12 @@ public:
         return !m_cancelled;
     }
     bool Cancelled() const { return m_cancelled; }
+    // Whether the work is large enough to be shown.
+    bool Active() const { return m_active; }
+    // Runs `work`, one step that cannot tell how far it has come, on a
+    // thread of its own while this one goes on showing the window; its
+    // exception comes back here. `work` must touch nothing the window does.
+    void Aside(const std::function<void()> &work);
     // Where the units of the following steps start: work in two passes
     // counts the second from the end of the first.
     void SetOffset(qint64 offset) { m_offset = offset; }
@@ -61,6 +68,7 @@ private:
     QString m_what;
     qint64 m_total = 0;
     qint64 m_offset = 0;
+    qint64 m_done = 0;
     TLongWork *m_outer = nullptr;
     bool m_cancellable = false;
     bool m_active = false;

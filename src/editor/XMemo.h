@@ -23,6 +23,7 @@
 #include <vector>
 
 class QIODevice;
+class TLongWork;
 class QMimeData;
 
 enum class TScrollStyle { ssNone, ssHorizontal, ssVertical, ssBoth };
@@ -220,6 +221,8 @@ protected:
 
 private:
     void ConfigureView();
+    // A new document with room for `room` bytes, its one reference ours.
+    void *CreateDocument(qint64 room, TLongWork &progress);
     void ConfigureDocument();
     void ApplyWrap();
     void ApplyFont();

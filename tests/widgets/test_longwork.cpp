@@ -7,6 +7,11 @@
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStatusTipEvent>
+#include <QTimer>
+#include <atomic>
+#include <chrono>
+#include <new>
+#include <thread>
 #include <gtest/gtest.h>
 
 using namespace testsupport;
@@ -71,6 +76,7 @@ protected:
     TScriptedUser user;
     TWindowWatch watch;
     TMultiEditor editor;
+    QTimer watchedPaint;
 };
 
 } // namespace
@@ -84,7 +90,11 @@ TEST_F(LongWorkTest, ALargeFileLoadsWithProgressAndEscapeGivesItUp)
     EXPECT_EQ(editor.CurrentControl()->TextLength(), size);
     EXPECT_FALSE(editor.CurrentControl()->LoadFailed());
     ASSERT_GE(watch.Tips.size(), 3);
-    EXPECT_EQ(watch.Tips.first(), QStringLiteral("Laden: 33 % (Abbruch mit Esc)"));
+    // While the memory is taken nothing is read yet; then a third at a time.
+    const int third = watch.Tips.indexOf(QStringLiteral("Laden: 33 % (Abbruch mit Esc)"));
+    ASSERT_GE(third, 0) << watch.Tips.join('\n').toStdString();
+    for (int i = 0; i < third; ++i)
+        EXPECT_EQ(watch.Tips.at(i), QStringLiteral("Laden: 0 % (Abbruch mit Esc)"));
     EXPECT_EQ(watch.Tips.last(), QString()) << "the status panel is cleared at the end";
     EXPECT_GT(watch.Paints, 0) << "the window painted while the file was read";
 
@@ -137,4 +147,40 @@ TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgress)
     EXPECT_GT(watch.Paints, 0);
     memo->Undo();
     EXPECT_TRUE(memo->Text() == text);
+}
+
+TEST_F(LongWorkTest, WorkAsideLetsTheWindowPaintAndReturnsItsFailure)
+{
+    // The control worked on shows an empty page; the rest of the window paints.
+    editor.NewFileClick(nullptr);
+    TXMemo *control = editor.CurrentControl();
+    // The work waits until the window has painted twice meanwhile: were it
+    // run on the window's thread, it would wait in vain.
+    std::atomic<int> paints{0};
+    QObject::connect(&watchedPaint, &QTimer::timeout, &editor, [&] {
+        editor.repaint();
+        paints = watch.Paints;
+    });
+    watchedPaint.start(5);
+    TLongWork work(control, QStringLiteral("Laden"), 2 << 20, true);
+    const std::thread::id windowThread = std::this_thread::get_id();
+    std::thread::id workThread;
+    bool painted = false;
+    Reset();
+    work.Aside([&] {
+        workThread = std::this_thread::get_id();
+        const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+        while (paints < 2 && std::chrono::steady_clock::now() < until)
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+        painted = paints >= 2;
+    });
+    EXPECT_TRUE(painted);
+    EXPECT_NE(workThread, windowThread);
+    EXPECT_TRUE(watch.Tips.contains(QStringLiteral("Laden: 0 % (Abbruch mit Esc)")));
+    EXPECT_THROW(work.Aside([] { throw std::bad_alloc(); }), std::bad_alloc);
+
+    // Small work runs where it is asked for, as it always did.
+    TLongWork small(control, QStringLiteral("Laden"), 1 << 10, true);
+    small.Aside([&] { workThread = std::this_thread::get_id(); });
+    EXPECT_EQ(workThread, windowThread);
 }
