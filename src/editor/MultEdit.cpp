@@ -324,7 +324,8 @@ void TMultiEditor::SearchNext()
         TLongWork progress(control, QStringLiteral("Ersetzen"), 2 * length, false);
         std::vector<qint64> positions =
             ReplaceAllMatches(control->CharacterPointer(), length, start, control->SelLength(), pattern, FindOptions,
-                              textEncoding, [&progress](qint64 at) { progress.Step(at); });
+                              textEncoding, [&progress](qint64 at) { progress.Step(at); },
+                              [&progress](const std::function<void()> &step) { progress.Aside(step); });
         if (selectionMatches)
             positions.insert(positions.begin(), start);
         progress.SetOffset(length);

@@ -223,6 +223,8 @@ private:
     void ConfigureView();
     // A new document with room for `room` bytes, its one reference ours.
     void *CreateDocument(qint64 room, TLongWork &progress);
+    // Room for `capacity` bytes in the document's buffer.
+    void Allocate(qint64 capacity);
     void ConfigureDocument();
     void ApplyWrap();
     void ApplyFont();

@@ -477,3 +477,53 @@ TEST(SearchDifferential, ReplaceAllAgreesWithOneReplacementAtATime)
     EXPECT_GT(replaced, 400);
     EXPECT_GT(replacedWholeWordUp, 20);
 }
+
+TEST(SearchDifferential, ReplaceAllFindsTheSameWhenItTellsHowFarItIs)
+{
+    // Told how far it is, the search goes a window of a few MB at a time;
+    // occurrences across a window's end must be found all the same.
+    const qint64 window = 4 << 20;
+    std::mt19937 rng(4242);
+    const std::vector<std::vector<QByteArray>> alphabets = {
+        {"a", "b", " ", "."}, {"a", "A", "b", "B", " ", "\xe4", "\xc4"}, {"\xc3\xa4", "\xc3\x84", "b", "B", " "}, {"x"}};
+    struct TRun
+    {
+        QByteArray pattern;
+        TFindOptions options;
+        encoding::TEncoding encoding;
+    };
+    const TRun runs[] = {
+        {"ab", kDown | kCase, encoding::TEncoding::Cp1252},
+        {"ab", kDown, encoding::TEncoding::Cp1252},
+        {"ab", kDown | kWord, encoding::TEncoding::Cp1252},
+        {"\xc3\xa4" "b", kDown, encoding::TEncoding::Utf8},
+    };
+    int dense = 0;
+    for (const std::vector<QByteArray> &tokens : alphabets) {
+        QByteArray text;
+        text.reserve(2 * window + 8192);
+        while (text.size() < 2 * window + 4096)
+            text += tokens[rng() % tokens.size()];
+        // Sparse text: single occurrences across where the windows end.
+        for (const qint64 at : {window - 1, 2 * window - 3})
+            text.replace(at - 1, 4, " ab ");
+        for (const TRun &run : runs) {
+            const QByteArray &pattern = run.pattern;
+            const std::vector<qint64> whole =
+                ReplaceAllMatches(text.constData(), text.size(), 0, 0, pattern, run.options, run.encoding);
+            std::vector<qint64> told;
+            const std::vector<qint64> windowed =
+                ReplaceAllMatches(text.constData(), text.size(), 0, 0, pattern, run.options, run.encoding,
+                                  [&](qint64 at) { told.push_back(at); });
+            ASSERT_EQ(windowed, whole) << pattern.toStdString() << " in " << tokens.size() << " tokens";
+            EXPECT_GE(told.size(), 2u) << "even a search that finds little tells how far it is";
+            EXPECT_TRUE(std::is_sorted(told.begin(), told.end()));
+            if (tokens.size() == 1 && run.encoding == encoding::TEncoding::Cp1252) {
+                EXPECT_EQ(whole.size(), 2u) << pattern.toStdString();
+            }
+            dense += whole.size() > 1000;
+        }
+    }
+    // Most runs find occurrences everywhere, across every window's end.
+    EXPECT_GE(dense, 6);
+}

@@ -23,6 +23,8 @@ namespace {
 
 // Replace all tells how far it is after this many occurrences.
 constexpr std::size_t kProgressEvery = 1 << 14;
+// ... and after this many bytes searched, found or not.
+constexpr qint64 kProgressBytes = 4 << 20;
 
 using Byte = unsigned char;
 
@@ -547,7 +549,8 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
 
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
                                       const QByteArray &pattern, TFindOptions options, encoding::TEncoding textEncoding,
-                                      const std::function<void(qint64 position)> &progress)
+                                      const std::function<void(qint64 position)> &progress,
+                                      const std::function<void(const std::function<void()> &step)> &aside)
 {
     std::vector<qint64> matches;
     const qint64 m = pattern.size();
@@ -560,6 +563,12 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
     const TMode mode = ModeOf(options, textEncoding);
     const TNeedle needle(pattern, mode, down);
     const TRules rules{needle, t, length, m, IsUtf8(mode)};
+    const auto add = [&](qint64 q) {
+        // Growing a long list copies it into fresh memory: 0.2 s for 64 MB.
+        if (aside && matches.size() == matches.capacity())
+            aside([&] { matches.reserve(std::max<std::size_t>(1024, 2 * matches.capacity())); });
+        matches.push_back(q);
+    };
 
     // Downwards the caret goes behind each replacement, and behind the caret
     // the text is still the original: each search is one on the original
@@ -577,22 +586,32 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
         using Reader = decltype(reader);
         if (down) {
             qint64 caret = selStart + selLength;
-            TForwardScan<Reader> scan(needle, reader, t, caret, length);
-            while (caret <= length - m) {
-                qint64 q;
-                if (!wholeWord) {
-                    scan.Restart(caret);
-                    q = scan.Next([&](qint64 at) { return rules.Whole(at); });
-                } else {
-                    scan.Restart(caret + 1);
-                    q = scan.Next([&](qint64 at) { return rules.WordAt(at) && rules.DelimiterBefore(at); });
+            qint64 resume = wholeWord ? caret + 1 : caret;
+            // A window at a time while someone listens: a search that finds
+            // little still tells how far it has come.
+            const qint64 window = progress ? std::max(kProgressBytes, 2 * m) : length;
+            for (;;) {
+                const qint64 end = length - resume > window ? resume + window : length;
+                TForwardScan<Reader> scan(needle, reader, t, resume, end);
+                while (resume <= end - m) {
+                    scan.Restart(resume);
+                    const qint64 q =
+                        !wholeWord
+                            ? scan.Next([&](qint64 at) { return rules.Whole(at); })
+                            : scan.Next([&](qint64 at) { return rules.WordAt(at) && rules.DelimiterBefore(at); });
+                    if (q < 0)
+                        break;
+                    add(q);
+                    caret = q + m;
+                    resume = wholeWord ? caret + 1 : caret;
+                    if (progress && matches.size() % kProgressEvery == 0)
+                        progress(q);
                 }
-                if (q < 0)
+                if (end >= length)
                     break;
-                matches.push_back(q);
-                caret = q + m;
-                if (progress && matches.size() % kProgressEvery == 0)
-                    progress(q);
+                progress(end);
+                // A match across the window's end is found in the next one.
+                resume = std::max(resume, end - m + 1);
             }
         } else {
             qint64 caret = selStart;
@@ -607,7 +626,7 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
                         [&](qint64 at) { return rules.WordAt(at) && (at == 0 || rules.DelimiterBefore(at)); });
                 if (q < 0)
                     break;
-                matches.push_back(q);
+                add(q);
                 caret = q;
                 if (progress && matches.size() % kProgressEvery == 0)
                     progress(length - q);

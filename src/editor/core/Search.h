@@ -59,11 +59,13 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
 // The occurrences the replace-all loop below replaces, as positions in the
 // text before any replacement, in the order they are replaced (ascending
 // downwards, descending upwards). `progress`, when given, hears now and then
-// where the search stands.
+// where the search stands; `aside`, when given, runs the steps that grow the
+// list of occurrences, so they can go where the window does not wait.
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
                                       const QByteArray &pattern, TFindOptions options,
                                       encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252,
-                                      const std::function<void(qint64 position)> &progress = {});
+                                      const std::function<void(qint64 position)> &progress = {},
+                                      const std::function<void(const std::function<void()> &step)> &aside = {});
 
 // Result of replacing every further occurrence, computed on the text without
 // touching it: the bytes [from, to) of the text become `replacement`; the
