@@ -327,7 +327,7 @@ void TMultiEditor::SearchNext()
                               textEncoding, [&progress](qint64 at) { progress.Step(at); },
                               [&progress](const std::function<void()> &step) { progress.Aside(step); });
         if (selectionMatches)
-            positions.insert(positions.begin(), start);
+            progress.Aside([&] { positions.insert(positions.begin(), start); });
         progress.SetOffset(length);
         control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
         return;

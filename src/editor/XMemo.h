@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <map>
 #include <memory>
+#include <optional>
 #include <vector>
 
 class QIODevice;
@@ -287,6 +288,8 @@ private:
     qint64 m_capacity = 0;
     // Brings the text buffer's gap to the caret while nothing else happens.
     QTimer m_gapTimer;
+    // The text's checksum while it is as it was loaded.
+    std::optional<quint64> m_knownChecksum;
     bool m_movingGap = false;
     qint64 m_keyTimer = -1;
 };

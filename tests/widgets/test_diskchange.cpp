@@ -2,6 +2,7 @@
 #include "../support/ScriptedUser.h"
 #include "editor/DiskWatcher.h"
 #include "editor/MultEdit.h"
+#include "platform/core/DiskIdentity.h"
 
 #include <QDateTime>
 #include <gtest/gtest.h>
@@ -172,4 +173,23 @@ TEST_F(DiskChangeTest, ACheckoutOfManyFilesAsksOneQuestion)
                                               modified.join(QLatin1Char('\n')))});
     for (int i = 0; i < 40; ++i)
         EXPECT_EQ(editor.ControlAt(i)->Text(), QByteArray("nachher\r\n")) << i;
+}
+
+TEST_F(DiskChangeTest, TheTextsChecksumIsTheFilesAfterTheLoadAndFollowsEveryChange)
+{
+    // Taken during the read; any change after it must be seen.
+    QByteArray bytes;
+    for (int i = 0; i < 5000; ++i)
+        bytes += "Zeile " + QByteArray::number(i) + " \xe4\xf6\xfc\r\n";
+    Open(QStringLiteral("summe.txt"), bytes);
+    TXMemo *memo = editor.CurrentControl();
+    EXPECT_EQ(memo->Checksum(), diskidentity::Checksum(bytes.constData(), std::size_t(bytes.size())));
+    memo->SetSelStart(7);
+    memo->SetSelText("x");
+    const QByteArray typed = bytes.left(7) + "x" + bytes.mid(7);
+    EXPECT_EQ(memo->Checksum(), diskidentity::Checksum(typed.constData(), std::size_t(typed.size())));
+    memo->Undo();
+    EXPECT_EQ(memo->Checksum(), diskidentity::Checksum(bytes.constData(), std::size_t(bytes.size())));
+    memo->SetText("neu");
+    EXPECT_EQ(memo->Checksum(), diskidentity::Checksum("neu", 3));
 }

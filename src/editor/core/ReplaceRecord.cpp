@@ -43,13 +43,10 @@ void TReplaceRecord::Apply(bool forward, const TRead &read, const TEdit &edit, q
         return std::make_pair(end, size);
     };
 
-    qint64 largest = 0;
-    for (qint64 a = 0; a < n;) {
-        const auto [end, size] = pieceFrom(a);
-        largest = std::max(largest, size);
-        a = end;
-    }
-    std::vector<char> buffer(size_t(std::max<qint64>(largest, 1)));
+    // No piece is larger than this, nor than all of them together: bounds
+    // known without a pass over millions of occurrences.
+    const qint64 all = n * newLength + (m_positions[size_t(n - 1)] - m_positions[0]);
+    std::vector<char> buffer(size_t(std::max<qint64>(std::min(std::max(piece, newLength), all), 1)));
 
     for (qint64 a = 0; a < n;) {
         const auto [end, size] = pieceFrom(a);
