@@ -56,17 +56,18 @@ TLongWork::~TLongWork()
             QCoreApplication::postEvent(receiver, event.release());
 }
 
-void TLongWork::Aside(const std::function<void()> &work)
+void TLongWork::Aside(const std::function<void()> &work, const std::atomic<qint64> *done)
 {
     if (!m_active) {
         work();
         return;
     }
-    std::future<void> done = std::async(std::launch::async, work);
-    while (done.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready)
+    std::future<void> finished = std::async(std::launch::async, work);
+    do {
         if (m_clock.elapsed() >= m_next)
-            Report(m_done);
-    done.get();
+            Report(done ? m_offset + done->load() : m_done);
+    } while (finished.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready);
+    finished.get();
 }
 
 void TLongWork::Report(qint64 done)

@@ -9,6 +9,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QString>
+#include <atomic>
 #include <functional>
 #include <memory>
 #include <utility>
@@ -39,10 +40,11 @@ public:
     bool Cancelled() const { return m_cancelled; }
     // Whether the work is large enough to be shown.
     bool Active() const { return m_active; }
-    // Runs `work`, one step that cannot tell how far it has come, on a
-    // thread of its own while this one goes on showing the window; its
-    // exception comes back here. `work` must touch nothing the window does.
-    void Aside(const std::function<void()> &work);
+    // Runs `work` on a thread of its own while this one goes on showing the
+    // window, with `done` units so far when given; its exception comes back
+    // here. `work` must touch nothing the window does, and may ask
+    // Cancelled().
+    void Aside(const std::function<void()> &work, const std::atomic<qint64> *done = nullptr);
     // Where the units of the following steps start: work in two passes
     // counts the second from the end of the first.
     void SetOffset(qint64 offset) { m_offset = offset; }
@@ -72,7 +74,7 @@ private:
     TLongWork *m_outer = nullptr;
     bool m_cancellable = false;
     bool m_active = false;
-    bool m_cancelled = false;
+    std::atomic<bool> m_cancelled{false};
     QElapsedTimer m_clock;
     qint64 m_next = 0;
     std::vector<std::pair<QPointer<QObject>, std::unique_ptr<QEvent>>> m_held;

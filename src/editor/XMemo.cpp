@@ -44,6 +44,18 @@ protected:
     ~TScintillaLoader() = default;
 };
 
+// Its dynamic type is the library's, which the sanitizer's type check cannot
+// match with the declaration above.
+static __attribute__((no_sanitize("vptr"))) int AddToLoader(TScintillaLoader *loader, const char *data, qint64 length)
+{
+    return loader->AddData(data, length);
+}
+
+static __attribute__((no_sanitize("vptr"))) void *DocumentOfLoader(TScintillaLoader *loader)
+{
+    return loader->ConvertToDocument();
+}
+
 namespace {
 
 constexpr qint64 kReadChunk = 4 << 20;
@@ -230,19 +242,40 @@ void TXMemo::SetDefaultEncoding(encoding::TEncoding encoding)
     }
 }
 
-void TXMemo::ReadTextFromStream(QIODevice &stream)
+// What a load gathers while the bytes pass.
+struct TXMemo::TReadState
 {
-    const bool wasModified = Modified();
-    const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
-
     textfile::TEolCounter counter;
     encoding::TEncodingDetector detector;
     // Taken while the bytes pass anyway: a second pass over 1 GB would keep
     // the window from painting for 0.15 s once the load is done.
     diskidentity::TChecksum checksum;
+    std::vector<char> buffer;
     bool readError = false;
     bool readAny = false;
+    // The control no longer shows the text it had.
     bool swapped = false;
+
+    // The next piece of the stream into the buffer; 0 at the end.
+    qint64 Read(QIODevice &stream)
+    {
+        const qint64 got = stream.read(buffer.data(), qint64(buffer.size()));
+        if (got < 0)
+            readError = true;
+        if (got > 0) {
+            detector.Feed(buffer.data(), static_cast<std::size_t>(got));
+            counter.Feed(buffer.data(), static_cast<std::size_t>(got));
+            checksum.Feed(buffer.data(), static_cast<std::size_t>(got));
+        }
+        return std::max<qint64>(got, 0);
+    }
+};
+
+void TXMemo::ReadTextFromStream(QIODevice &stream)
+{
+    const bool wasModified = Modified();
+    const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
+    TReadState state;
     DropLoadedDocument();
     m_refusalShown = false;
     m_records.clear();
@@ -257,52 +290,28 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         // Its buffer is allocated once, with room for typing: growing it later
         // would copy the whole text on the first key.
         const qint64 room = expected + expected / 16 + 65536;
-        void *doc = CreateDocument(room, progress);
+        state.buffer.resize(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
         SendScintilla(SCI_SETWRAPMODE, static_cast<unsigned long>(SC_WRAP_NONE));
-        SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
-        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
-        swapped = true;
+        if (progress.Active())
+            ReadAside(stream, room, state, progress);
+        else
+            ReadInView(stream, room, state);
         m_capacity = room;
-        ConfigureDocument();
-        SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
-
-        std::vector<char> buffer(static_cast<std::size_t>(std::min(kReadChunk, std::max<qint64>(expected, 4096))));
-        for (qint64 loaded = 0;;) {
-            const qint64 got = stream.read(buffer.data(), qint64(buffer.size()));
-            if (got < 0)
-                readError = true;
-            if (got <= 0)
-                break;
-            detector.Feed(buffer.data(), static_cast<std::size_t>(got));
-            if (!readAny) {
-                // Changing the code page of a loaded text costs a pass over
-                // all of it (0.2 to 0.3 s for 100 MB): the first piece nearly
-                // always tells, and the code page is set before the text.
-                readAny = true;
-                m_encoding = detector.Result(m_defaultEncoding);
-                ApplyCodePage();
-            }
-            SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), buffer.data());
-            counter.Feed(buffer.data(), static_cast<std::size_t>(got));
-            checksum.Feed(buffer.data(), static_cast<std::size_t>(got));
-            if (!progress.Step(loaded += got))
-                break;
-        }
         if (progress.Cancelled()) {
             // Nothing of it stays, as for a file that could not be read.
             SendScintilla(SCI_CLEARALL);
-            counter = textfile::TEolCounter();
-            readError = true;
+            state.counter = textfile::TEolCounter();
+            state.readError = true;
         }
-        const encoding::TEncoding decided = detector.Result(m_defaultEncoding);
+        const encoding::TEncoding decided = state.detector.Result(m_defaultEncoding);
         // Only a text of ASCII alone comes out differently for both defaults.
         m_encodingFromDefault =
-            detector.Result(encoding::TEncoding::Cp1252) != detector.Result(encoding::TEncoding::Utf8);
-        if (decided != m_encoding || !readAny) {
+            state.detector.Result(encoding::TEncoding::Cp1252) != state.detector.Result(encoding::TEncoding::Utf8);
+        if (decided != m_encoding || !state.readAny) {
             m_encoding = decided;
             ApplyCodePage();
         }
-        if (counter.Longest() > std::uint64_t(kLongestLaidOutLine))
+        if (state.counter.Longest() > std::uint64_t(kLongestLaidOutLine))
             ShowLongLinesBroken();
     } catch (const std::bad_alloc &) {
         DropLoadedDocument();
@@ -310,7 +319,7 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
         // front): never leave a part of it behind, which a save would then
         // cut the file down to.
         SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
-        if (swapped)
+        if (state.swapped)
             SetText(QByteArray());
         throw;
     }
@@ -321,30 +330,82 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     if (const qint64 length = SendScintilla(SCI_GETLENGTH); length > 0)
         SendScintilla(SCI_GETRANGEPOINTER, 0UL, static_cast<long>(length + 1));
     m_forcedModified = wasModified;
-    SetEol(counter.Dominant());
+    SetEol(state.counter.Dominant());
     ApplyWrap();
-    if (!readError)
-        m_knownChecksum = checksum.Result();
-    if (readError)
+    if (!state.readError)
+        m_knownChecksum = state.checksum.Result();
+    if (state.readError)
         throw TEditorError(QStringLiteral("Laden des Streams ist mißlungen"));
 }
 
-// The loader's dynamic type is the library's, which the sanitizer's type
-// check cannot match with the declaration above.
-__attribute__((no_sanitize("vptr"))) void *TXMemo::CreateDocument(qint64 room, TLongWork &progress)
+// Changing the code page of a loaded text costs a pass over all of it (0.2
+// to 0.3 s for 100 MB): the first piece nearly always tells, and the code
+// page is set before the text.
+void TXMemo::TakeFirstPiece(TReadState &state)
 {
-    const long options = SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE;
-    if (!progress.Active())
-        return reinterpret_cast<void *>(SendScintilla(SCI_CREATEDOCUMENT, static_cast<unsigned long>(room), options));
-    // Taking the memory is one step, and the slowest: 0.3 s of page faults
-    // for 100 MB here. A loader's document belongs to no view yet, so it is
-    // made beside the window's thread, which goes on painting meanwhile.
+    state.readAny = true;
+    m_encoding = state.detector.Result(m_defaultEncoding);
+    ApplyCodePage();
+}
+
+void TXMemo::ReadInView(QIODevice &stream, qint64 room, TReadState &state)
+{
+    void *doc = reinterpret_cast<void *>(SendScintilla(
+        SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
+        static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+    state.swapped = true;
+    ConfigureDocument();
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
+    while (const qint64 got = state.Read(stream)) {
+        if (!state.readAny)
+            TakeFirstPiece(state);
+        SendScintilla(SCI_APPENDTEXT, static_cast<uintptr_t>(got), state.buffer.data());
+    }
+}
+
+// A large file goes into a document of no view, on a thread of its own: the
+// document's memory and its growing index of lines take fresh pages, 0.3 s
+// for 100 MB and again for every 100 MB of lines here, which the window
+// would otherwise wait for. The control shows an empty document meanwhile,
+// and nothing the window does reaches the one being filled.
+void TXMemo::ReadAside(QIODevice &stream, qint64 room, TReadState &state, TLongWork &progress)
+{
+    qint64 got = state.Read(stream);
+    if (got > 0)
+        TakeFirstPiece(state);
     TScintillaLoader *loader = nullptr;
+    const long options = SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE;
     progress.Aside([&] {
         loader = reinterpret_cast<TScintillaLoader *>(
             SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(room), options));
     });
-    return loader->ConvertToDocument();
+    void *doc = DocumentOfLoader(loader);
+    // The code page and the rest belong to the document: set while it is
+    // empty, shown for a moment.
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+    state.swapped = true;
+    ConfigureDocument();
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, 0L);
+    std::atomic<qint64> loaded{0};
+    try {
+        progress.Aside(
+            [&] {
+                for (; got > 0 && !progress.Cancelled(); got = state.Read(stream)) {
+                    if (AddToLoader(loader, state.buffer.data(), got) != SC_STATUS_OK)
+                        throw std::bad_alloc();
+                    loaded += got;
+                }
+            },
+            &loaded);
+    } catch (...) {
+        SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+        throw;
+    }
+    SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
+    SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
+    SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
 }
 
 void TXMemo::WriteTextToStream(QIODevice &stream)

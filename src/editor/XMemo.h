@@ -222,8 +222,10 @@ protected:
 
 private:
     void ConfigureView();
-    // A new document with room for `room` bytes, its one reference ours.
-    void *CreateDocument(qint64 room, TLongWork &progress);
+    struct TReadState;
+    void TakeFirstPiece(TReadState &state);
+    void ReadInView(QIODevice &stream, qint64 room, TReadState &state);
+    void ReadAside(QIODevice &stream, qint64 room, TReadState &state, TLongWork &progress);
     // Room for `capacity` bytes in the document's buffer.
     void Allocate(qint64 capacity);
     void ConfigureDocument();
