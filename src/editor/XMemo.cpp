@@ -277,6 +277,8 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     const qint64 expected = stream.isSequential() ? 0 : std::max<qint64>(0, stream.size() - stream.pos());
     TReadState state;
     DropLoadedDocument();
+    // A document filled apart from the view tells the view of no change.
+    m_knownChecksum.reset();
     m_refusalShown = false;
     m_records.clear();
     m_conversions.clear();

@@ -3,11 +3,14 @@
 #include "editor/LongWork.h"
 #include "editor/MultEdit.h"
 #include "editor/TabRow.h"
+#include "platform/core/DiskIdentity.h"
+#include "platform/core/EditorError.h"
 
 #include <QFileInfo>
 #include <QKeyEvent>
 #include <QStatusTipEvent>
 #include <QTimer>
+#include <algorithm>
 #include <atomic>
 #include <chrono>
 #include <new>
@@ -192,4 +195,45 @@ TEST_F(LongWorkTest, WorkAsideLetsTheWindowPaintAndReturnsItsFailure)
     TLongWork small(control, QStringLiteral("Laden"), 1 << 10, true);
     small.Aside([&] { workThread = std::this_thread::get_id(); });
     EXPECT_EQ(workThread, windowThread);
+}
+
+namespace {
+
+// A file that breaks off with a read error after a few MB.
+class TBrokenFile : public QIODevice
+{
+public:
+    explicit TBrokenFile(qint64 good) : m_good(good) { open(QIODevice::ReadOnly); }
+    qint64 size() const override { return 2 * m_good; }
+
+protected:
+    qint64 readData(char *data, qint64 maxSize) override
+    {
+        const qint64 n = std::min(maxSize, m_good - pos());
+        if (n <= 0)
+            return -1;
+        for (qint64 i = 0; i < n; ++i)
+            data[i] = (pos() + i) % 80 == 79 ? '\n' : 'a';
+        return n;
+    }
+    qint64 writeData(const char *, qint64) override { return -1; }
+
+private:
+    qint64 m_good;
+};
+
+} // namespace
+
+TEST_F(LongWorkTest, AReadErrorLeavesNoChecksumOfTheTextBefore)
+{
+    // The large text is filled apart from the view, which hears of no
+    // change: what is known of the old text must not outlive it.
+    editor.NewFileClick(nullptr);
+    TXMemo *memo = editor.CurrentControl();
+    memo->SetText("alter Text");
+    ASSERT_EQ(memo->Checksum(), diskidentity::Checksum("alter Text", 10));
+    TBrokenFile broken(6 << 20);
+    EXPECT_THROW(memo->ReadTextFromStream(broken), TEditorError);
+    const QByteArray text = memo->Text();
+    EXPECT_EQ(memo->Checksum(), diskidentity::Checksum(text.constData(), std::size_t(text.size())));
 }
