@@ -60,6 +60,10 @@ namespace {
 
 constexpr qint64 kReadChunk = 4 << 20;
 
+// Documents of plain text: no styles, and room for more than 2 GB.
+constexpr long kDocumentOptions =
+    QsciScintillaBase::SC_DOCUMENTOPTION_STYLES_NONE | QsciScintillaBase::SC_DOCUMENTOPTION_TEXT_LARGE;
+
 // Wrapping measures every character through Qt's text layout (about 0.35 s
 // per MB here), and a caret jump past the part already wrapped in the
 // background makes Scintilla wrap everything up to it at once: 37 s at the
@@ -354,7 +358,7 @@ void TXMemo::ReadInView(QIODevice &stream, qint64 room, TReadState &state)
 {
     void *doc = reinterpret_cast<void *>(SendScintilla(
         SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
-        static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+        kDocumentOptions));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     state.swapped = true;
@@ -378,10 +382,9 @@ void TXMemo::ReadAside(QIODevice &stream, qint64 room, TReadState &state, TLongW
     if (got > 0)
         TakeFirstPiece(state);
     TScintillaLoader *loader = nullptr;
-    const long options = SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE;
     progress.Aside([&] {
         loader = reinterpret_cast<TScintillaLoader *>(
-            SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(room), options));
+            SendScintilla(SCI_CREATELOADER, static_cast<unsigned long>(room), kDocumentOptions));
     });
     void *doc = DocumentOfLoader(loader);
     // The code page and the rest belong to the document: set while it is
@@ -436,7 +439,7 @@ void TXMemo::ShowLongLinesBroken()
     const QByteArray &bytes = m_shown->Bytes();
     void *doc = reinterpret_cast<void *>(
         SendScintilla(SCI_CREATEDOCUMENT, 0UL,
-                      static_cast<long>(SC_DOCUMENTOPTION_STYLES_NONE | SC_DOCUMENTOPTION_TEXT_LARGE)));
+                      kDocumentOptions));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     ConfigureDocument();
