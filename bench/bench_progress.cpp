@@ -124,14 +124,19 @@ int main(int argc, char **argv)
     // Replace all: seven one-byte hits in each line of 86 bytes, each replaced by two bytes.
     editor.FindText = QStringLiteral("o");
     editor.ReplaceText = QStringLiteral("00");
-    editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frReplaceAll);
-    editor.CurrentControl()->SetSelStart(0);
     const qint64 hits = editor.CurrentControl()->Text().count('o');
-    gaps.Start();
-    timer.restart();
-    editor.SearchNext();
-    editor.repaint();
-    std::printf("while replacing all %lld hits (%.0f ms): %d repaints, largest gap %.0f ms\n",
-                static_cast<long long>(hits), Ms(timer), gaps.Paints, gaps.Largest);
+    for (const bool down : {true, false}) {
+        editor.FindOptions = (down ? FindOptionBit(frDown) : 0) | FindOptionBit(frReplaceAll);
+        TXMemo *control = editor.CurrentControl();
+        control->SetSelStart(down ? 0 : control->TextLength());
+        gaps.Start();
+        timer.restart();
+        editor.SearchNext();
+        editor.repaint();
+        std::printf("while replacing all %lld hits %s (%.0f ms): %d repaints, largest gap %.0f ms\n",
+                    static_cast<long long>(hits), down ? "downwards" : "upwards", Ms(timer), gaps.Paints,
+                    gaps.Largest);
+        control->Undo();
+    }
     return 0;
 }

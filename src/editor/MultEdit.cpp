@@ -18,6 +18,8 @@
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QPointer>
+#include <algorithm>
+#include <functional>
 #include <utility>
 
 namespace {
@@ -282,6 +284,36 @@ QString Unholdable(const QString &text, encoding::TEncoding textEncoding, QByteA
     return QStringLiteral(": %1 ist in %2 nicht darstellbar.").arg(encodedtext::Describe(missing.character), where);
 }
 
+// Replace all: the selection when it is an occurrence, then every further
+// one. They are looked for in the text as it is once the selection is
+// replaced: upwards the search starts behind what was just inserted and
+// may run into it, as replacing one at a time would.
+void ReplaceEverywhere(TXMemo *control, const QByteArray &pattern, const QByteArray &replacement,
+                       TFindOptions options, bool selectionMatches)
+{
+    const bool down = HasFindOption(options, frDown);
+    const qint64 length = control->TextLength();
+    // In a large text the window shows how far the search, and then the
+    // replacing, have come.
+    TLongWork progress(control, QStringLiteral("Ersetzen"), 2 * length, false);
+    qint64 first = -1;
+    control->ReplaceOccurrences(selectionMatches, pattern.size(), replacement, [&] {
+        std::vector<qint64> positions = ReplaceAllMatches(
+            control->CharacterPointer(), control->TextLength(), control->SelStart(), control->SelLength(), pattern,
+            options, control->Encoding(), [&progress](qint64 at) { progress.Step(at); },
+            [&progress](const std::function<void()> &step) { progress.Aside(step); });
+        // Upwards they were found from the last to the first.
+        if (!down)
+            progress.Aside([&] { std::reverse(positions.begin(), positions.end()); });
+        first = positions.empty() ? -1 : positions.front();
+        progress.SetOffset(length);
+        return positions;
+    });
+    // Upwards the caret ends in front of the first replacement.
+    if (!down && first >= 0)
+        control->Select(first, 0);
+}
+
 } // namespace
 
 void TMultiEditor::SearchNext()
@@ -312,59 +344,14 @@ void TMultiEditor::SearchNext()
     const bool selectionMatches =
         replacing
         && encodedtext::ToQString(control->SelText(), textEncoding).compare(FindText, Qt::CaseInsensitive) == 0;
-    if (replaceAll && !pattern.isEmpty() && HasFindOption(FindOptions, frDown)
-        && (!selectionMatches || control->SelLength() == pattern.size())) {
-        // Downwards every replacement, the selection's included, is an
-        // occurrence in the text as it is now: found in one pass, then
-        // replaced as one step that undo keeps in a few bytes each.
-        const qint64 start = control->SelStart();
-        const qint64 length = control->TextLength();
-        // In a large text the window shows how far the search, and then the
-        // replacing, have come.
-        TLongWork progress(control, QStringLiteral("Ersetzen"), 2 * length, false);
-        std::vector<qint64> positions =
-            ReplaceAllMatches(control->CharacterPointer(), length, start, control->SelLength(), pattern, FindOptions,
-                              textEncoding, [&progress](qint64 at) { progress.Step(at); },
-                              [&progress](const std::function<void()> &step) { progress.Aside(step); });
-        if (selectionMatches)
-            progress.Aside([&] { positions.insert(positions.begin(), start); });
-        progress.SetOffset(length);
-        control->ReplaceOccurrences(std::move(positions), pattern.size(), replacement);
+    if (replaceAll && !pattern.isEmpty()) {
+        ReplaceEverywhere(control, pattern, replacement, FindOptions, selectionMatches);
         return;
     }
-    if (!replaceAll) {
-        if (selectionMatches)
-            control->SetSelText(replacement);
-    } else {
-        // Upwards a search may run into what was just inserted: the
-        // replacements are worked out on the text in one pass and applied
-        // at once, one undo step however many there are.
-        control->BeginUndoAction();
-        bool changed = false;
-        try {
-            if (selectionMatches) {
-                control->SetSelText(replacement);
-                changed = true;
-            }
-            if (!pattern.isEmpty()) {
-                const TReplaceAllResult all =
-                    ReplaceAll(control->CharacterPointer(), control->TextLength(), control->SelStart(),
-                               control->SelLength(), pattern, replacement, FindOptions, textEncoding);
-                if (all.count > 0) {
-                    control->ReplaceRange(all.from, all.to, all.replacement);
-                    control->Select(all.selStart, all.selLength);
-                }
-            }
-        } catch (...) {
-            // All or nothing: the text goes back to where it was.
-            control->EndUndoAction();
-            if (changed)
-                control->Undo();
-            throw;
-        }
-        control->EndUndoAction();
+    if (selectionMatches)
+        control->SetSelText(replacement);
+    if (replaceAll)
         return;
-    }
     if (!SearchStep(control, pattern, FindOptions)) {
         dialogs::ShowMessage(this, apptitle::Title(),
                              QStringLiteral("Kann \"") + FindText + QStringLiteral("\" nicht finden."),

@@ -739,14 +739,44 @@ void TXMemo::Allocate(qint64 capacity)
     back();
 }
 
-void TXMemo::ReplaceOccurrences(std::vector<qint64> positions, qint64 m, const QByteArray &replacement)
+void TXMemo::ReplaceOccurrences(bool selection, qint64 m, const QByteArray &replacement,
+                                const std::function<std::vector<qint64>()> &find)
 {
     if (m_shown) {
         RefuseChange();
         return;
     }
-    if (positions.empty())
+    // Each part is made before the next is looked for, and the history
+    // hears of them only at the end: making one keeps the history out,
+    // which would end an undo step open around it.
+    std::vector<int> tokens;
+    const qint64 selStart = SelStart();
+    const qint64 selLength = SelLength();
+    try {
+        if (selection && SelLength() > 0)
+            tokens.push_back(ApplyNewRecord({SelStart()}, SelLength(), replacement));
+        if (std::vector<qint64> positions = find(); !positions.empty())
+            tokens.push_back(ApplyNewRecord(std::move(positions), m, replacement));
+    } catch (...) {
+        for (auto token = tokens.rbegin(); token != tokens.rend(); ++token) {
+            ApplyRecord(*token, false);
+            m_records.erase(*token);
+        }
+        Select(selStart, selLength);
+        throw;
+    }
+    if (tokens.empty())
         return;
+    // The history holds only tokens: undo and redo come back to us.
+    BeginUndoAction();
+    for (const int token : tokens)
+        SendScintilla(SCI_ADDUNDOACTION, static_cast<unsigned long>(token), 0L);
+    EndUndoAction();
+    SendScintilla(SCI_SCROLLCARET);
+}
+
+int TXMemo::ApplyNewRecord(std::vector<qint64> positions, qint64 m, const QByteArray &replacement)
+{
     // Everything that needs memory comes before the first change.
     QByteArray originals(qsizetype(positions.size()) * m, Qt::Uninitialized);
     const char *text = CharacterPointer();
@@ -757,19 +787,12 @@ void TXMemo::ReplaceOccurrences(std::vector<qint64> positions, qint64 m, const Q
             work->Step(0);
     }
     auto record = std::make_shared<const TReplaceRecord>(std::move(positions), std::move(originals), m, replacement);
+    EnsureEditRoom(0, std::max<qint64>(record->Growth(), 0));
     const int token = ++m_lastRecord;
     m_records.emplace(token, record);
-    try {
-        EnsureEditRoom(0, std::max<qint64>(record->Growth(), 0));
-        // The history holds only a token: undo and redo come back to us.
-        SendScintilla(SCI_ADDUNDOACTION, static_cast<unsigned long>(token), 0L);
-    } catch (...) {
-        m_records.erase(token);
-        throw;
-    }
     ApplyRecord(token, true);
     SendScintilla(SCI_SETSEL, static_cast<unsigned long>(record->EndAfter()), static_cast<long>(record->EndAfter()));
-    SendScintilla(SCI_SCROLLCARET);
+    return token;
 }
 
 void TXMemo::ApplyRecord(int token, bool forward)

@@ -18,6 +18,7 @@
 #include <QFont>
 #include <QString>
 #include <QTimer>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -91,10 +92,13 @@ public:
     // The X key code of the key now pressed (0 where there is none).
     quint32 NativeScanCode() const { return m_nativeScanCode; }
 
-    // Replaces the `m` bytes at each of `positions` (ascending, in the text
-    // as it is) by `replacement` as one undo step, and puts the caret behind
-    // the last one. Out of memory (std::bad_alloc) leaves the text as it was.
-    void ReplaceOccurrences(std::vector<qint64> positions, qint64 m, const QByteArray &replacement);
+    // Replaces by `replacement`, as one undo step, the selection when
+    // `selection` says so and then the `m` bytes at each position `find`
+    // gives (ascending, in the text as it is by then), and puts the caret
+    // behind the last one. Undo keeps a few bytes per occurrence. Out of
+    // memory (std::bad_alloc) leaves the text as it was.
+    void ReplaceOccurrences(bool selection, qint64 m, const QByteArray &replacement,
+                            const std::function<std::vector<qint64>()> &find);
 
     void Undo();
     void Redo();
@@ -244,6 +248,7 @@ private:
     // is touched: it cannot recover from running out half-way.
     void EnsureEditRoom(qint64 removed, qint64 inserted);
     void ApplyRecord(int token, bool forward);
+    int ApplyNewRecord(std::vector<qint64> positions, qint64 m, const QByteArray &replacement);
     void MoveGapStep();
     void RunPendingRecords();
     void NoteChange();

@@ -15,6 +15,8 @@ namespace {
 
 using searchreference::Describe;
 using searchreference::NaiveReplaceAll;
+using searchreference::ReplaceAll;
+using searchreference::TReplaceAllResult;
 using searchreference::TCase;
 using searchreference::TNaiveUtf8;
 

@@ -20,6 +20,8 @@
 namespace {
 
 using searchreference::NaiveReplaceAll;
+using searchreference::ReplaceAll;
+using searchreference::TReplaceAllResult;
 using searchreference::TNaive;
 using searchreference::TNaiveUtf8;
 

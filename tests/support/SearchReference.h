@@ -10,6 +10,7 @@
 #include <QSet>
 #include <QString>
 #include <algorithm>
+#include <cstring>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -158,6 +159,55 @@ struct TNaiveUtf8
         return -1;
     }
 };
+
+// What the editor's replace all leaves, worked out from the occurrences it
+// replaces, without touching the text: the bytes [from, to) of the text
+// become `replacement`; the selection afterwards is (`selStart`,
+// `selLength`); `count` replacements.
+struct TReplaceAllResult
+{
+    qint64 from = 0;
+    qint64 to = 0;
+    QByteArray replacement;
+    qint64 selStart = 0;
+    qint64 selLength = 0;
+    qint64 count = 0;
+};
+
+inline TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
+                                    const QByteArray &pattern, const QByteArray &replacement, TFindOptions options,
+                                    encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252)
+{
+    TReplaceAllResult result;
+    result.selStart = selStart;
+    result.selLength = selLength;
+    const std::vector<qint64> matches =
+        ReplaceAllMatches(text, length, selStart, selLength, pattern, options, textEncoding);
+    if (matches.empty())
+        return result;
+    const bool down = HasFindOption(options, frDown);
+    const qint64 m = pattern.size();
+    const qint64 count = qint64(matches.size());
+    const qint64 rLength = replacement.size();
+    result.count = count;
+    result.from = down ? matches.front() : matches.back();
+    result.to = (down ? matches.back() : matches.front()) + m;
+    result.replacement.resize(result.to - result.from + count * (rLength - m));
+    char *out = result.replacement.data();
+    qint64 written = 0, copied = result.from;
+    // Text order: the last match found upwards is the first in the text.
+    for (qint64 j = 0; j < count; ++j) {
+        const qint64 q = matches[size_t(down ? j : count - 1 - j)];
+        std::memcpy(out + written, text + copied, size_t(q - copied));
+        written += q - copied;
+        std::memcpy(out + written, replacement.constData(), size_t(rLength));
+        written += rLength;
+        copied = q + m;
+    }
+    result.selStart = down ? result.from + written : result.from;
+    result.selLength = 0;
+    return result;
+}
 
 // One match at a time on a real copy of the text, as the editor would do it
 // with a text control: downwards the caret goes behind the replacement,

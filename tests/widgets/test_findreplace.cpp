@@ -145,6 +145,37 @@ TEST_F(FindReplaceTest, ReplaceAllUndoAndRedoAmongOtherEdits)
     EXPECT_TRUE(memo->Modified());
 }
 
+TEST_F(FindReplaceTest, ReplaceAllUpwardsRunsIntoTheReplacedSelectionAndUndoesInOneStep)
+{
+    // Upwards the search starts behind the selection's replacement and may
+    // run into it, as replacing one occurrence at a time would.
+    TXMemo *memo = Open("a1 a2 A3 b4 a5");
+    memo->Select(12, 1);
+    editor.FindText = QStringLiteral("a");
+    editor.ReplaceText = QStringLiteral("aa");
+    editor.FindOptions = FindOptionBit(frReplaceAll);
+    editor.SearchNext();
+    EXPECT_EQ(memo->Text(), QByteArray("aa1 aa2 aa3 b4 aaaa5"));
+    EXPECT_EQ(memo->SelStart(), 0) << "in front of the first replacement";
+    Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("!"));
+    memo->Undo();
+    memo->Undo();
+    EXPECT_EQ(memo->Text(), QByteArray("a1 a2 A3 b4 a5")) << "one step, the case of each occurrence kept";
+    EXPECT_FALSE(memo->Modified());
+    memo->Redo();
+    EXPECT_EQ(memo->Text(), QByteArray("aa1 aa2 aa3 b4 aaaa5"));
+
+    // A selection that is no occurrence stays, and only what lies before it
+    // is replaced.
+    memo->SetText("ab ab ab");
+    editor.FindText = QStringLiteral("ab");
+    editor.ReplaceText = QStringLiteral("x");
+    editor.FindOptions = FindOptionBit(frReplaceAll) | FindOptionBit(frWholeWord);
+    memo->Select(4, 2);
+    editor.SearchNext();
+    EXPECT_EQ(memo->Text(), QByteArray("x ab ab"));
+}
+
 TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
 {
 #if defined(__SANITIZE_ADDRESS__)
@@ -159,6 +190,8 @@ TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
     TXMemo *memo = Open(text);
     Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("x"));
     const QByteArray before = memo->Text();
+    // An occurrence: it is replaced first, and must come back.
+    memo->Select(1, 1);
     editor.ReplaceClick(nullptr);
     editor.ReplaceDialog()->SetFindText(QStringLiteral("o"));
     editor.ReplaceDialog()->SetReplaceText(QStringLiteral("00"));
@@ -182,11 +215,15 @@ TEST_F(FindReplaceTest, ReplaceAllWithoutMemoryLeavesEverythingAsItWas)
     ASSERT_EQ(errors.size(), 1);
     EXPECT_TRUE(errors.first().contains(QStringLiteral("zu wenig Arbeitsspeicher"))) << errors.first().toStdString();
     EXPECT_TRUE(memo->Text() == before) << "the text is as before the command";
+    EXPECT_EQ(memo->SelStart(), 1);
+    EXPECT_EQ(memo->SelLength(), 1);
     EXPECT_EQ(other->Text(), QByteArray("!ungesichert"));
     EXPECT_TRUE(other->Modified());
     // The control goes on working, and its history is the one before.
+    memo->Undo();
+    EXPECT_TRUE(memo->Text() == text);
     Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("y"));
-    EXPECT_EQ(memo->TextLength(), before.size() + 1);
+    EXPECT_EQ(memo->TextLength(), text.size() + 1);
     memo->Undo();
     EXPECT_TRUE(memo->Text() == text);
     editor.SearchNext();

@@ -131,34 +131,39 @@ TEST_F(LongWorkTest, ALargeFileLoadsWithProgressAndEscapeGivesItUp)
     EXPECT_TRUE(ReadBytes(given) == givenBytes);
 }
 
-TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgress)
+TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgressInBothDirections)
 {
     QByteArray text;
     while (text.size() < 3 << 20)
         text += "o-------o-------o-------o-------\n";
+    QByteArray replaced = text;
+    replaced.replace("o", "00");
     editor.NewFileClick(nullptr);
     TXMemo *memo = editor.CurrentControl();
     memo->SetText(text);
-    memo->SetSelStart(0);
-    Reset();
-    editor.FindText = QStringLiteral("o");
-    editor.ReplaceText = QStringLiteral("00");
-    editor.FindOptions = FindOptionBit(frDown) | FindOptionBit(frReplaceAll);
-    editor.SearchNext();
-    QByteArray replaced = text;
-    EXPECT_TRUE(memo->Text() == replaced.replace("o", "00")) << "the text was left alone while the window painted";
-    QStringList percents;
-    for (const QString &tip : watch.Tips)
-        percents << tip.section(QLatin1Char(' '), 1, 1);
-    ASSERT_GE(watch.Tips.size(), 3) << watch.Tips.join('\n').toStdString();
-    EXPECT_TRUE(watch.Tips.first().startsWith(QStringLiteral("Ersetzen: "))) << watch.Tips.first().toStdString();
-    EXPECT_EQ(watch.Tips.last(), QString());
-    // The search counts for the first half, the replacing for the second.
-    EXPECT_LT(percents.first().toInt(), 50);
-    EXPECT_GE(percents.at(percents.size() - 2).toInt(), 50);
-    EXPECT_GT(watch.Paints, 0);
-    memo->Undo();
-    EXPECT_TRUE(memo->Text() == text);
+    for (const bool down : {true, false}) {
+        SCOPED_TRACE(down ? "downwards" : "upwards");
+        memo->SetSelStart(down ? 0 : text.size());
+        Reset();
+        editor.FindText = QStringLiteral("o");
+        editor.ReplaceText = QStringLiteral("00");
+        editor.FindOptions = (down ? FindOptionBit(frDown) : 0) | FindOptionBit(frReplaceAll);
+        editor.SearchNext();
+        EXPECT_TRUE(memo->Text() == replaced) << "the text was left alone while the window painted";
+        EXPECT_EQ(memo->SelStart(), down ? replaced.size() - 8 : 0) << "behind the last replacement, or in front of the first";
+        QStringList percents;
+        for (const QString &tip : watch.Tips)
+            percents << tip.section(QLatin1Char(' '), 1, 1);
+        ASSERT_GE(watch.Tips.size(), 3) << watch.Tips.join('\n').toStdString();
+        EXPECT_TRUE(watch.Tips.first().startsWith(QStringLiteral("Ersetzen: "))) << watch.Tips.first().toStdString();
+        EXPECT_EQ(watch.Tips.last(), QString());
+        // The search counts for the first half, the replacing for the second.
+        EXPECT_LT(percents.first().toInt(), 50);
+        EXPECT_GE(percents.at(percents.size() - 2).toInt(), 50);
+        EXPECT_GT(watch.Paints, 0);
+        memo->Undo();
+        EXPECT_TRUE(memo->Text() == text);
+    }
 }
 
 TEST_F(LongWorkTest, WorkAsideLetsTheWindowPaintAndReturnsItsFailure)

@@ -615,21 +615,30 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
             }
         } else {
             qint64 caret = selStart;
-            TBackwardScan<Reader> scan(needle, reader, t, 0, caret);
-            while (caret - m >= 0) {
-                scan.Restart(caret);
-                qint64 q;
-                if (!wholeWord)
-                    q = scan.Next([&](qint64 at) { return rules.Whole(at); });
-                else
-                    q = scan.Next(
-                        [&](qint64 at) { return rules.WordAt(at) && (at == 0 || rules.DelimiterBefore(at)); });
-                if (q < 0)
+            const qint64 window = progress ? std::max(kProgressBytes, 2 * m) : length;
+            for (;;) {
+                const qint64 floor = caret > window ? caret - window : 0;
+                TBackwardScan<Reader> scan(needle, reader, t, floor, caret);
+                while (caret - m >= floor) {
+                    scan.Restart(caret);
+                    qint64 q;
+                    if (!wholeWord)
+                        q = scan.Next([&](qint64 at) { return rules.Whole(at); });
+                    else
+                        q = scan.Next(
+                            [&](qint64 at) { return rules.WordAt(at) && (at == 0 || rules.DelimiterBefore(at)); });
+                    if (q < 0)
+                        break;
+                    add(q);
+                    caret = q;
+                    if (progress && matches.size() % kProgressEvery == 0)
+                        progress(length - q);
+                }
+                if (floor == 0)
                     break;
-                add(q);
-                caret = q;
-                if (progress && matches.size() % kProgressEvery == 0)
-                    progress(length - q);
+                progress(length - floor);
+                // A match across the window's start is found in the next one.
+                caret = std::min(caret, floor + m - 1);
             }
         }
         return 0;
@@ -637,37 +646,3 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
     return matches;
 }
 
-TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options,
-                             encoding::TEncoding textEncoding)
-{
-    TReplaceAllResult result;
-    result.selStart = selStart;
-    result.selLength = selLength;
-    const std::vector<qint64> matches =
-        ReplaceAllMatches(text, length, selStart, selLength, pattern, options, textEncoding);
-    if (matches.empty())
-        return result;
-    const bool down = HasFindOption(options, frDown);
-    const qint64 m = pattern.size();
-    const qint64 count = qint64(matches.size());
-    const qint64 rLength = replacement.size();
-    result.count = count;
-    result.from = down ? matches.front() : matches.back();
-    result.to = (down ? matches.back() : matches.front()) + m;
-    result.replacement.resize(result.to - result.from + count * (rLength - m));
-    char *out = result.replacement.data();
-    qint64 written = 0, copied = result.from;
-    // Text order: the last match found upwards is the first in the text.
-    for (qint64 j = 0; j < count; ++j) {
-        const qint64 q = matches[size_t(down ? j : count - 1 - j)];
-        std::memcpy(out + written, text + copied, size_t(q - copied));
-        written += q - copied;
-        std::memcpy(out + written, replacement.constData(), size_t(rLength));
-        written += rLength;
-        copied = q + m;
-    }
-    result.selStart = down ? result.from + written : result.from;
-    result.selLength = 0;
-    return result;
-}

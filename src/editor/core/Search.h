@@ -56,9 +56,12 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
                            const QByteArray &pattern, TFindOptions options,
                            encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252);
 
-// The occurrences the replace-all loop below replaces, as positions in the
-// text before any replacement, in the order they are replaced (ascending
-// downwards, descending upwards). `progress`, when given, hears now and then
+// The occurrences replace all replaces: search from the selection, replace
+// the match, search again behind the inserted text (downwards) or before it
+// (upwards), until nothing is found; the same as running SearchBuffer and
+// replacing one match at a time, in one pass over the text. They come as
+// positions in the text before any replacement, in the order they are
+// replaced (ascending downwards, descending upwards). `progress`, when given, hears now and then
 // where the search stands; `aside`, when given, runs the steps that grow the
 // list of occurrences, so they can go where the window does not wait.
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
@@ -67,23 +70,3 @@ std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 se
                                       const std::function<void(qint64 position)> &progress = {},
                                       const std::function<void(const std::function<void()> &step)> &aside = {});
 
-// Result of replacing every further occurrence, computed on the text without
-// touching it: the bytes [from, to) of the text become `replacement`; the
-// selection afterwards is (`selStart`, `selLength`); `count` replacements.
-struct TReplaceAllResult
-{
-    qint64 from = 0;
-    qint64 to = 0;
-    QByteArray replacement;
-    qint64 selStart = 0;
-    qint64 selLength = 0;
-    qint64 count = 0;
-};
-
-// The replace-all loop: search from the selection, replace the match, search
-// again behind the inserted text (downwards) or before it (upwards), until
-// nothing is found. Same results as running SearchBuffer and replacing one
-// match at a time, in one pass over the text.
-TReplaceAllResult ReplaceAll(const char *text, qint64 length, qint64 selStart, qint64 selLength,
-                             const QByteArray &pattern, const QByteArray &replacement, TFindOptions options,
-                             encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252);
