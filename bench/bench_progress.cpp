@@ -136,7 +136,12 @@ int main(int argc, char **argv)
         std::printf("while replacing all %lld hits %s (%.0f ms): %d repaints, largest gap %.0f ms\n",
                     static_cast<long long>(hits), down ? "downwards" : "upwards", Ms(timer), gaps.Paints,
                     gaps.Largest);
+        gaps.Start();
+        timer.restart();
         control->Undo();
+        editor.repaint();
+        std::printf("  undoing it (%.0f ms): %d repaints, largest gap %.0f ms\n", Ms(timer), gaps.Paints,
+                    gaps.Largest);
     }
     return 0;
 }

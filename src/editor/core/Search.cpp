@@ -441,13 +441,25 @@ private:
         }
         qint64 best = anchorFloor - 1;
         for (int j = 0; j < n.anchorCount; ++j) {
-            if (cached[j] > upTo) {
-                const void *hit = memrchr(t + anchorFloor, n.anchorBytes[j], size_t(upTo - anchorFloor + 1));
-                cached[j] = hit ? static_cast<const Byte *>(hit) - t : anchorFloor - 1;
-            }
+            if (cached[j] > upTo)
+                cached[j] = LastOf(n.anchorBytes[j], upTo);
             best = std::max(best, cached[j]);
         }
         return best >= anchorFloor ? best : -1;
+    }
+
+    // Highest a in [anchorFloor, upTo] with t[a] == b, or anchorFloor - 1.
+    // A piece at a time: the address sanitizer checks all of memrchr's range
+    // before the search, which made a backward search over 8 MB take minutes.
+    qint64 LastOf(Byte b, qint64 upTo) const
+    {
+        constexpr qint64 kPiece = 64 << 10;
+        for (qint64 top = upTo; top >= anchorFloor; top -= kPiece) {
+            const qint64 from = std::max(anchorFloor, top - kPiece + 1);
+            if (const void *hit = memrchr(t + from, b, size_t(top - from + 1)))
+                return static_cast<const Byte *>(hit) - t;
+        }
+        return anchorFloor - 1;
     }
 
     const TNeedle &n;
