@@ -899,30 +899,49 @@ bool TXMemo::PasteText(const QString &text)
 
 void TXMemo::RunPendingRecords()
 {
+    if (m_pendingRecords.empty())
+        return;
+    // The history has moved past all of them already and can only be moved
+    // back as a whole: the room for all of them comes before the first.
+    const bool forward = m_pendingRecords.front().second;
+    qint64 growth = 0;
+    qint64 room = 0;
+    bool replacing = false;
+    for (const auto &pending : m_pendingRecords) {
+        if (const auto found = m_records.find(pending.first); found != m_records.end()) {
+            growth += pending.second ? found->second->Growth() : -found->second->Growth();
+            room = std::max(room, growth);
+            replacing = true;
+        }
+    }
+    // Undoing a replace all in a large text takes seconds: the window shows
+    // how far it has come.
+    TLongWork work(this, forward ? QStringLiteral("Wiederholen") : QStringLiteral("Rückgängig"),
+                   replacing ? TextLength() + room : 0, false);
+    try {
+        EnsureEditRoom(0, room);
+    } catch (const std::bad_alloc &) {
+        // Move the history back without touching the text, which stays as
+        // it is.
+        m_pendingRecords.clear();
+        m_ignoreRecords = true;
+        SendScintilla(forward ? SCI_UNDO : SCI_REDO);
+        m_ignoreRecords = false;
+        throw;
+    }
     while (!m_pendingRecords.empty()) {
-        const auto [token, forward] = m_pendingRecords.front();
+        const auto [token, redo] = m_pendingRecords.front();
         m_pendingRecords.erase(m_pendingRecords.begin());
         if (const auto conversion = m_conversions.find(token); conversion != m_conversions.end()) {
-            SetEncoding(forward ? conversion->second.second : conversion->second.first);
+            SetEncoding(redo ? conversion->second.second : conversion->second.first);
             continue;
         }
         const auto found = m_records.find(token);
         if (found == m_records.end())
             continue;
         const std::shared_ptr<const TReplaceRecord> record = found->second;
-        try {
-            EnsureEditRoom(0, std::max<qint64>(forward ? record->Growth() : -record->Growth(), 0));
-        } catch (const std::bad_alloc &) {
-            // The history has moved past the step already: move it back
-            // without touching the text, which stays as it is.
-            m_pendingRecords.clear();
-            m_ignoreRecords = true;
-            SendScintilla(forward ? SCI_UNDO : SCI_REDO);
-            m_ignoreRecords = false;
-            throw;
-        }
-        ApplyRecord(token, forward);
-        const qint64 caret = forward ? record->EndAfter() : record->First();
+        ApplyRecord(token, redo);
+        const qint64 caret = redo ? record->EndAfter() : record->First();
         SendScintilla(SCI_SETSEL, static_cast<unsigned long>(caret), static_cast<long>(caret));
         SendScintilla(SCI_SCROLLCARET);
     }

@@ -131,7 +131,7 @@ TEST_F(LongWorkTest, ALargeFileLoadsWithProgressAndEscapeGivesItUp)
     EXPECT_TRUE(ReadBytes(given) == givenBytes);
 }
 
-TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgressInBothDirections)
+TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgressInBothDirectionsAndWhenUndone)
 {
     QByteArray text;
     while (text.size() < 3 << 20)
@@ -161,6 +161,19 @@ TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgressInBothDirections)
         EXPECT_LT(percents.first().toInt(), 50);
         EXPECT_GE(percents.at(percents.size() - 2).toInt(), 50);
         EXPECT_GT(watch.Paints, 0);
+
+        // Undo and redo take as long, and show how far they are too.
+        for (const bool redo : {false, true}) {
+            Reset();
+            redo ? memo->Redo() : memo->Undo();
+            EXPECT_TRUE(memo->Text() == (redo ? replaced : text));
+            ASSERT_GE(watch.Tips.size(), 2) << redo;
+            EXPECT_TRUE(watch.Tips.first().startsWith(redo ? QStringLiteral("Wiederholen: ")
+                                                           : QStringLiteral("Rückgängig: ")))
+                << watch.Tips.first().toStdString();
+            EXPECT_EQ(watch.Tips.last(), QString());
+            EXPECT_GT(watch.Paints, 0);
+        }
         memo->Undo();
         EXPECT_TRUE(memo->Text() == text);
     }
