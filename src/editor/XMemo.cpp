@@ -338,10 +338,9 @@ void TXMemo::ReadTextFromStream(QIODevice &stream)
     m_forcedModified = wasModified;
     SetEol(state.counter.Dominant());
     ApplyWrap();
-    if (!state.readError)
-        m_knownChecksum = state.checksum.Result();
     if (state.readError)
         throw TEditorError(QStringLiteral("Laden des Streams ist mißlungen"));
+    m_knownChecksum = state.checksum.Result();
 }
 
 // Changing the code page of a loaded text costs a pass over all of it (0.2
@@ -356,9 +355,8 @@ void TXMemo::TakeFirstPiece(TReadState &state)
 
 void TXMemo::ReadInView(QIODevice &stream, qint64 room, TReadState &state)
 {
-    void *doc = reinterpret_cast<void *>(SendScintilla(
-        SCI_CREATEDOCUMENT, static_cast<unsigned long>(room),
-        kDocumentOptions));
+    void *doc =
+        reinterpret_cast<void *>(SendScintilla(SCI_CREATEDOCUMENT, static_cast<unsigned long>(room), kDocumentOptions));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     state.swapped = true;
@@ -437,9 +435,7 @@ void TXMemo::ShowLongLinesBroken()
     m_shown = std::make_unique<TShownText>(QByteArray::fromRawData(loaded, SendScintilla(SCI_GETLENGTH)),
                                            kLongestLaidOutLine, kShownPiece, m_encoding == encoding::TEncoding::Utf8);
     const QByteArray &bytes = m_shown->Bytes();
-    void *doc = reinterpret_cast<void *>(
-        SendScintilla(SCI_CREATEDOCUMENT, 0UL,
-                      kDocumentOptions));
+    void *doc = reinterpret_cast<void *>(SendScintilla(SCI_CREATEDOCUMENT, 0UL, kDocumentOptions));
     SendScintilla(SCI_SETDOCPOINTER, 0UL, doc);
     SendScintilla(SCI_RELEASEDOCUMENT, 0UL, doc);
     ConfigureDocument();
@@ -753,8 +749,8 @@ void TXMemo::ReplaceOccurrences(bool selection, qint64 m, const QByteArray &repl
     const qint64 selStart = SelStart();
     const qint64 selLength = SelLength();
     try {
-        if (selection && SelLength() > 0)
-            tokens.push_back(ApplyNewRecord({SelStart()}, SelLength(), replacement));
+        if (selection && selLength > 0)
+            tokens.push_back(ApplyNewRecord({selStart}, selLength, replacement));
         if (std::vector<qint64> positions = find(); !positions.empty())
             tokens.push_back(ApplyNewRecord(std::move(positions), m, replacement));
     } catch (...) {

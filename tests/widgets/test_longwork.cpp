@@ -150,7 +150,8 @@ TEST_F(LongWorkTest, ReplaceAllInALargeTextShowsProgressInBothDirectionsAndWhenU
         editor.FindOptions = (down ? FindOptionBit(frDown) : 0) | FindOptionBit(frReplaceAll);
         editor.SearchNext();
         EXPECT_TRUE(memo->Text() == replaced) << "the text was left alone while the window painted";
-        EXPECT_EQ(memo->SelStart(), down ? replaced.size() - 8 : 0) << "behind the last replacement, or in front of the first";
+        EXPECT_EQ(memo->SelStart(), down ? replaced.size() - 8 : 0)
+            << "behind the last replacement, or in front of the first";
         QStringList percents;
         for (const QString &tip : watch.Tips)
             percents << tip.section(QLatin1Char(' '), 1, 1);

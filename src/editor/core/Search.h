@@ -61,9 +61,10 @@ TSearchResult SearchBuffer(const char *text, qint64 length, qint64 selStart, qin
 // (upwards), until nothing is found; the same as running SearchBuffer and
 // replacing one match at a time, in one pass over the text. They come as
 // positions in the text before any replacement, in the order they are
-// replaced (ascending downwards, descending upwards). `progress`, when given, hears now and then
-// where the search stands; `aside`, when given, runs the steps that grow the
-// list of occurrences, so they can go where the window does not wait.
+// replaced (ascending downwards, descending upwards). `progress`, when
+// given, hears now and then where the search stands; `aside`, when given,
+// runs the steps that grow the list of occurrences, so they can go where the
+// window does not wait.
 std::vector<qint64> ReplaceAllMatches(const char *text, qint64 length, qint64 selStart, qint64 selLength,
                                       const QByteArray &pattern, TFindOptions options,
                                       encoding::TEncoding textEncoding = encoding::TEncoding::Cp1252,
