@@ -96,7 +96,18 @@ void TJournalKeeper::Follow(TOpenFile *file)
     followed.number = m_nextNumber++;
     connect(control, &QsciScintillaBase::SCN_MODIFIED, this,
             [this, control](int position, int type, const char *, int length, int, int, int, int, int, int) {
-                NoteEdit(control, type, position, length);
+                // Heard in the middle of the control's change, which an
+                // exception would leave half done: without memory for the
+                // edits the record is written whole later instead.
+                try {
+                    NoteEdit(control, type, position, length);
+                } catch (const std::bad_alloc &) {
+                    if (const auto it = m_followed.find(control); it != m_followed.end()) {
+                        StopFollowing(it->second);
+                        it->second.dirty = true;
+                        m_timer.start();
+                    }
+                }
             });
     const auto noteLater = [this, control] {
         QMetaObject::invokeMethod(

@@ -629,7 +629,7 @@ void TXMemo::SetSelText(const QByteArray &bytes)
 
 bool TXMemo::Modified() const
 {
-    return m_forcedModified || SendScintilla(SCI_GETMODIFY) != 0;
+    return m_forcedModified || m_applyingRecord || SendScintilla(SCI_GETMODIFY) != 0;
 }
 
 void TXMemo::SetModified(bool modified)
@@ -797,6 +797,11 @@ void TXMemo::ApplyRecord(int token, bool forward)
     if (found == m_records.end())
         return;
     const TReplaceRecord &record = *found->second;
+    // Changes kept out of the history leave its save point where it was:
+    // while they are made, the text is no longer the saved one all the same.
+    // The recovery journal would otherwise copy every change of a large text
+    // as if it were typed into the file as loaded.
+    m_applyingRecord = true;
     SendScintilla(SCI_SETUNDOCOLLECTION, 0UL);
     try {
         record.Apply(
@@ -813,9 +818,11 @@ void TXMemo::ApplyRecord(int token, bool forward)
             });
     } catch (...) {
         SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+        m_applyingRecord = false;
         throw;
     }
     SendScintilla(SCI_SETUNDOCOLLECTION, 1UL);
+    m_applyingRecord = false;
 }
 
 bool TXMemo::ConvertTo(encoding::TEncoding target, encodedtext::TUnholdable *missing)

@@ -278,6 +278,7 @@ private:
     quint32 m_nativeScanCode = 0;
     bool m_parentFont = true;
     bool m_forcedModified = false;
+    bool m_applyingRecord = false;
     bool m_loadFailed = false;
     std::unique_ptr<TShownText> m_shown;
     void *m_loadedDocument = nullptr;

@@ -150,6 +150,13 @@ TEST_F(FindReplaceTest, ReplaceAllUpwardsRunsIntoTheReplacedSelectionAndUndoesIn
     // Upwards the search starts behind the selection's replacement and may
     // run into it, as replacing one occurrence at a time would.
     TXMemo *memo = Open("a1 a2 A3 b4 a5");
+    // What those who follow the changes (the recovery journal) are told:
+    // the text is no longer the saved one from its first change on.
+    QList<bool> modifiedWhileChanging;
+    QObject::connect(memo, &QsciScintillaBase::SCN_MODIFIED, memo, [&](int, int type) {
+        if (type & (QsciScintillaBase::SC_MOD_BEFOREINSERT | QsciScintillaBase::SC_MOD_BEFOREDELETE))
+            modifiedWhileChanging << memo->Modified();
+    });
     memo->Select(12, 1);
     editor.FindText = QStringLiteral("a");
     editor.ReplaceText = QStringLiteral("aa");
@@ -157,9 +164,13 @@ TEST_F(FindReplaceTest, ReplaceAllUpwardsRunsIntoTheReplacedSelectionAndUndoesIn
     editor.SearchNext();
     EXPECT_EQ(memo->Text(), QByteArray("aa1 aa2 aa3 b4 aaaa5"));
     EXPECT_EQ(memo->SelStart(), 0) << "in front of the first replacement";
+    ASSERT_FALSE(modifiedWhileChanging.isEmpty());
+    EXPECT_FALSE(modifiedWhileChanging.contains(false));
     Key(memo, Qt::Key_unknown, Qt::NoModifier, QStringLiteral("!"));
     memo->Undo();
+    modifiedWhileChanging.clear();
     memo->Undo();
+    EXPECT_FALSE(modifiedWhileChanging.contains(false)) << "undone towards the saved text, it is not that text yet";
     EXPECT_EQ(memo->Text(), QByteArray("a1 a2 A3 b4 a5")) << "one step, the case of each occurrence kept";
     EXPECT_FALSE(memo->Modified());
     memo->Redo();
